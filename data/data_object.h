@@ -1,0 +1,55 @@
+// The common base of every object a host can name by handle: schema structures, fields and
+// enumerations, structures, records and fields. An object is in service ("instated") once its
+// factory has registered it, and can be taken out of service and put back without being destroyed
+// so that undo can restore the very same handle.
+#pragma once
+
+#include <cstdint>
+
+namespace Database {
+
+using THandle = uint64_t;
+using TDataStructHandle = uint64_t;
+
+// Fixed numbers a host can see.
+enum class ObjectKind : uint32_t {
+  SchemaStructObject = 1,
+  SchemaFieldObject = 2,
+  SchemaEnumObject = 3,
+  DataStructObject = 4,
+  DataFieldObject = 5,
+  DataRecordObject = 6,
+};
+
+class CDataObject {
+ public:
+  CDataObject(const CDataObject&) = delete;
+  CDataObject& operator=(const CDataObject&) = delete;
+  virtual ~CDataObject() = default;
+
+  // Called once by the factory before the object is registered.
+  virtual void Initialize() = 0;
+  // Called just before the object is destroyed: destroys what the object owns by handle.
+  virtual void ReleaseChildren() = 0;
+  // The uninstate and instate steps around the flip of the in-service flag.
+  virtual void BeginUninstate() = 0;
+  virtual void EndUninstate() = 0;
+  virtual void BeginInstate() = 0;
+  virtual void EndInstate() = 0;
+
+  ObjectKind GetObjectKind() const { return kind_; }
+  THandle GetHandle() const { return handle_; }
+  bool IsInstated() const { return instated_; }
+
+ protected:
+  explicit CDataObject(ObjectKind kind) : kind_(kind) {}
+
+ private:
+  friend class ObjectRegistry;
+
+  bool instated_ = false;
+  THandle handle_ = 0;
+  ObjectKind kind_;
+};
+
+}  // namespace Database

@@ -1,0 +1,84 @@
+// The process-wide map from handle to object. Handles are taken from a counter that starts at 1
+// and is never reset, so the registry is a vector indexed by handle: a destroyed object leaves an
+// empty slot behind and its handle is never given out again. The registry owns nothing; an
+// object's owner destroys it through DestroyObject (or holds it in an ObjectPtr that does).
+#pragma once
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "data/data_object.h"
+
+namespace Database {
+
+class ObjectRegistry {
+ public:
+  static ObjectRegistry& Instance();
+
+  // The handle the next registered object will get.
+  THandle NextHandle() const { return static_cast<THandle>(slots_.size()); }
+
+  // Last step of every factory: initializes the object, instates it unless createOutOfService,
+  // gives it the next handle and enters it. The caller becomes the object's owner.
+  template <class T>
+  T* RegisterObject(std::unique_ptr<T> object, bool createOutOfService = false) {
+    static_assert(std::is_base_of_v<CDataObject, T>);
+    T* raw = object.release();
+    Enter(*raw, createOutOfService);
+    return raw;
+  }
+
+  // The object when the handle names a live object in service; null otherwise.
+  CDataObject* FindObject(THandle handle) const;
+  // The object when the handle names a live object, in service or not; null otherwise.
+  CDataObject* FindObjectAnyState(THandle handle) const;
+
+  // Takes the object out of service (it stays alive); nothing when no live object.
+  void UninstateObject(THandle handle);
+  // Puts the object back in service; nothing when no live object.
+  void ReinstateObject(THandle handle);
+  // Releases the object's children, destroys it and empties its slot; nothing when no live
+  // object.
+  void DestroyObject(THandle handle);
+
+ private:
+  ObjectRegistry() : slots_(1, nullptr) {}
+  void Enter(CDataObject& object, bool createOutOfService);
+
+  std::vector<CDataObject*> slots_;  // slot 0 is never used: 0 names no object
+};
+
+// Finds a live, in-service object of class T. The kind is checked so that a handle of another
+// kind is harmless: T::MatchesKind says which kinds the class covers.
+template <class T>
+T* Resolve(THandle handle) {
+  CDataObject* object = ObjectRegistry::Instance().FindObject(handle);
+  return object && T::MatchesKind(object->GetObjectKind()) ? static_cast<T*>(object) : nullptr;
+}
+
+// As Resolve, but an out-of-service object is found too.
+template <class T>
+T* ResolveAnyState(THandle handle) {
+  CDataObject* object = ObjectRegistry::Instance().FindObjectAnyState(handle);
+  return object && T::MatchesKind(object->GetObjectKind()) ? static_cast<T*>(object) : nullptr;
+}
+
+// Owning pointer whose deletion goes through DestroyObject, so children are released and the
+// handle stops resolving.
+struct ObjectDestroyer {
+  void operator()(CDataObject* object) const {
+    if (object) ObjectRegistry::Instance().DestroyObject(object->GetHandle());
+  }
+};
+template <class T>
+using ObjectPtr = std::unique_ptr<T, ObjectDestroyer>;
+
+// Constructs, registers and returns a new object; the caller owns it.
+template <class T, class... Args>
+T* CreateObject(Args&&... args) {
+  return ObjectRegistry::Instance().RegisterObject(std::make_unique<T>(std::forward<Args>(args)...));
+}
+
+}  // namespace Database

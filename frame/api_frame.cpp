@@ -1,0 +1,17 @@
+#include "tessella.h"
+
+#include "frame/database.h"
+#include "frame/log.h"
+
+using Database::CDatabase;
+
+void RegisterForLogging(LogCallback callback) noexcept { Database::SetLogCallback(callback); }
+
+bool DB_Load(FileLoader fileLoader, FileSizer fileSizer, ProgressCallback progress,
+             uint32_t schemaFileCount, const char* const* schemaFiles, uint32_t recordFileCount,
+             const char* const* recordFiles) noexcept {
+  return CDatabase::Instance().Open(fileLoader, fileSizer, progress, schemaFileCount, schemaFiles,
+                                    recordFileCount, recordFiles);
+}
+
+void DB_Close() noexcept { CDatabase::Instance().Close(); }

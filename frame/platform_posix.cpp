@@ -1,0 +1,46 @@
+#include <uuid/uuid.h>
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+
+#include "frame/platform.h"
+
+namespace Database::Platform {
+
+std::string NewUuidText() {
+  uuid_t uuid;
+  uuid_generate_random(uuid);
+  char text[37];
+  uuid_unparse_lower(uuid, text);
+  return text;
+}
+
+int CompareNoCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    const int ca = std::tolower(static_cast<unsigned char>(*a));
+    const int cb = std::tolower(static_cast<unsigned char>(*b));
+    if (ca != cb || ca == 0) return ca - cb;
+  }
+}
+
+std::string NativeRecordPath(const std::string& path) {
+  std::string native = path;
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  return !native.empty() && native.front() == '/' ? "." + native : native;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+  std::ofstream out(NativeRecordPath(path), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  return static_cast<bool>(out.flush());
+}
+
+bool RemoveFile(const std::string& path) {
+  return std::remove(NativeRecordPath(path).c_str()) == 0;
+}
+
+}  // namespace Database::Platform

@@ -1,0 +1,32 @@
+// Captures the library's log lines for the lifetime of the object, so tests can assert whole
+// lines. Only one capture may be active at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct LogLine {
+  int32_t level;
+  std::string text;
+  bool operator==(const LogLine&) const = default;
+};
+
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+
+  const std::vector<LogLine>& Lines() const { return lines_; }
+  // Only the texts, in order.
+  std::vector<std::string> Texts() const;
+  // Texts of the lines with the given level.
+  std::vector<std::string> Texts(int32_t level) const;
+  void Clear() { lines_.clear(); }
+
+ private:
+  static void Receive(int32_t level, const char* text);
+  std::vector<LogLine> lines_;
+};
