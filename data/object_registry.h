@@ -78,7 +78,8 @@ using ObjectPtr = std::unique_ptr<T, ObjectDestroyer>;
 // Constructs, registers and returns a new object; the caller owns it.
 template <class T, class... Args>
 T* CreateObject(Args&&... args) {
-  return ObjectRegistry::Instance().RegisterObject(std::make_unique<T>(std::forward<Args>(args)...));
+  return ObjectRegistry::Instance().RegisterObject(
+      std::make_unique<T>(std::forward<Args>(args)...));
 }
 
 }  // namespace Database

@@ -1,7 +1,6 @@
-#include "tessella.h"
-
 #include "frame/database.h"
 #include "frame/log.h"
+#include "tessella.h"
 
 using Database::CDatabase;
 

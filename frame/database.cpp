@@ -20,8 +20,7 @@ bool CDatabase::Open(FileLoader loader, FileSizer sizer, ProgressCallback progre
                      uint32_t recordFileCount, const char* const* recordFiles) {
   CommandHistory::Instance().Clear();
   Close();
-  return Load(loader, sizer, progress, schemaFileCount, schemaFiles, recordFileCount,
-              recordFiles);
+  return Load(loader, sizer, progress, schemaFileCount, schemaFiles, recordFileCount, recordFiles);
 }
 
 void CDatabase::Close() {

@@ -35,7 +35,6 @@ void LogMessage(const char* format, ...) TESSELLA_PRINTF(1, 2);
 // "[Error] [Tessella] %s"
 void LogError(const char* format, ...) TESSELLA_PRINTF(1, 2);
 // "[Exception] [Tessella] File(%s) Line(%d) Function(%s) - %s"
-void LogException(const LogSite& site, const char* format, ...)
-    TESSELLA_PRINTF(2, 3);
+void LogException(const LogSite& site, const char* format, ...) TESSELLA_PRINTF(2, 3);
 
 }  // namespace Database

@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <rpc.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstring>

@@ -116,7 +116,8 @@ TESSELLA_API void RegisterForLogging(LogCallback callback) TESSELLA_NOEXCEPT;
    files through the callbacks (progress may be NULL). True when the database opened. */
 TESSELLA_API bool DB_Load(FileLoader fileLoader, FileSizer fileSizer, ProgressCallback progress,
                           uint32_t schemaFileCount, const char* const* schemaFiles,
-                          uint32_t recordFileCount, const char* const* recordFiles) TESSELLA_NOEXCEPT;
+                          uint32_t recordFileCount,
+                          const char* const* recordFiles) TESSELLA_NOEXCEPT;
 /* Destroys every record and tears the schema down. Harmless when nothing is open. */
 TESSELLA_API void DB_Close(void) TESSELLA_NOEXCEPT;
 
@@ -205,9 +206,8 @@ TESSELLA_API const char* DB_SchemaStruct_GetKeyValue(uint64_t schemaStruct,
 /* Structures deriving from this one at any depth, in declaration order. */
 TESSELLA_API uint64_t DB_SchemaStruct_StructsThatInheritFromMeCount(uint64_t schemaStruct)
     TESSELLA_NOEXCEPT;
-TESSELLA_API uint64_t DB_SchemaStruct_StructsThatInheritFromMeByIndex(uint64_t schemaStruct,
-                                                                      int32_t index)
-    TESSELLA_NOEXCEPT;
+TESSELLA_API uint64_t DB_SchemaStruct_StructsThatInheritFromMeByIndex(
+    uint64_t schemaStruct, int32_t index) TESSELLA_NOEXCEPT;
 /* The parent structure, or 0. */
 TESSELLA_API uint64_t DB_SchemaStruct_GetInheritsFrom(uint64_t schemaStruct) TESSELLA_NOEXCEPT;
 /* True when other is an ancestor (a structure without a parent also answers true for 0). */
@@ -411,7 +411,8 @@ TESSELLA_API bool DB_DataStruct_DuplicateInsideArray(uint64_t dataStruct) TESSEL
 /* The declared type's name, and the name of the field holding the structure. */
 TESSELLA_API const char* DB_DataStruct_Name(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API const char* DB_DataStruct_FieldName(uint64_t dataStruct) TESSELLA_NOEXCEPT;
-TESSELLA_API void DB_DataStruct_SetUserData(uint64_t dataStruct, const char* text) TESSELLA_NOEXCEPT;
+TESSELLA_API void DB_DataStruct_SetUserData(uint64_t dataStruct,
+                                            const char* text) TESSELLA_NOEXCEPT;
 TESSELLA_API const char* DB_DataStruct_GetUserData(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 /* The structure's path inside its record, or "#Error#". */
 TESSELLA_API const char* DB_DataStruct_URL(uint64_t dataStruct) TESSELLA_NOEXCEPT;

@@ -1,7 +1,7 @@
 /* Compiled as strict C11: the public header must stand alone in C. */
-#include "tessella.h"
-
 #include <stdio.h>
+
+#include "tessella.h"
 
 static int lines = 0;
 

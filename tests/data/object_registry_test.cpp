@@ -1,10 +1,10 @@
+#include "data/object_registry.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "data/object_registry.h"
 
 namespace {
 

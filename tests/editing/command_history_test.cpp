@@ -1,10 +1,10 @@
+#include "editing/command_history.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "editing/command_history.h"
 
 namespace {
 

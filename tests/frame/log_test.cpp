@@ -1,8 +1,9 @@
+#include "frame/log.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "frame/log.h"
 #include "support/log_capture.h"
 
 namespace {

@@ -1,3 +1,5 @@
+#include "frame/platform.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -5,8 +7,6 @@
 #include <fstream>
 #include <set>
 #include <sstream>
-
-#include "frame/platform.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
+#include "schema/split_string.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "schema/split_string.h"
 
 namespace {
 
@@ -54,7 +54,10 @@ const Case kCases[] = {
      ".[]",
      "[",
      {"a", ".", "b", "2", "]", ".", "c"}},
-    {"comment marker is an ordinary byte", "//[desc: x]", kSchemaSplit, kSchemaSilent,
+    {"comment marker is an ordinary byte",
+     "//[desc: x]",
+     kSchemaSplit,
+     kSchemaSilent,
      {"//", "[", "desc", ":", "x", "]"}},
 };
 
