@@ -55,6 +55,17 @@ enum class StorageType : uint32_t { Single = 0, DynamicArray = 1, FixedArray = 2
 // Text-to-text map ordered by byte-wise key comparison.
 using KeyValueMap = std::map<std::string, std::string>;
 
+// Hash and equality for name indexes that are searched with a std::string_view without
+// building a std::string.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view name) const noexcept {
+    return std::hash<std::string_view>{}(name);
+  }
+};
+template <class Value>
+using NameIndex = std::unordered_map<std::string, Value, NameHash, std::equal_to<>>;
+
 // One 8-byte range value, read according to the owning field's type: floating for Float and
 // Double, signed for Int8..Int64, unsigned for UInt8..UInt64.
 union RangeValue {
@@ -186,14 +197,15 @@ class CSchemaStruct : public CDataObject {
   void SetOwnerFile(std::string file) { ownerFile_ = std::move(file); }
   void SetIsRecord(bool isRecord) { isRecord_ = isRecord; }
   void SetInheritsFrom(THandle parent) { inheritsFrom_ = parent; }
-  // Takes ownership of the field and appends it to the own fields.
+  // Takes ownership of the field and appends it to the own fields. The field's name must be set
+  // before: it is entered in the name index here (the first field of a name stays indexed).
   void AddField(ObjectPtr<CSchemaField> field);
 
  private:
   std::string name_;
   std::string ownerFile_;
   std::vector<ObjectPtr<CSchemaField>> fields_;
-  std::unordered_map<std::string, CSchemaField*> fieldsByName_;  // first declaration of a name
+  NameIndex<CSchemaField*> fieldsByName_;  // first declaration of a name
   KeyValueMap keyValues_;
   THandle inheritsFrom_ = 0;
   bool isRecord_ = false;
@@ -231,7 +243,7 @@ class CSchemaEnum : public CDataObject {
  private:
   std::string name_;
   std::vector<std::string> enumerables_;
-  std::unordered_map<std::string, size_t> enumerableIndex_;
+  NameIndex<size_t> enumerableIndex_;
   KeyValueMap keyValues_;
   std::map<std::string, KeyValueMap, std::less<>> enumerableKeyValues_;
 };
@@ -271,9 +283,9 @@ class SchemaRegistry {
   std::vector<THandle> structHandles_;
   std::vector<THandle> recordHandles_;
   std::vector<THandle> enumHandles_;
-  std::unordered_map<std::string, THandle> structsByName_;
-  std::unordered_map<std::string, THandle> recordsByName_;
-  std::unordered_map<std::string, THandle> enumsByName_;
+  NameIndex<THandle> structsByName_;  // first declaration of a name wins
+  NameIndex<THandle> recordsByName_;
+  NameIndex<THandle> enumsByName_;
 };
 
 // Turns the field's "min", "max" and "step" key-values into its range (atoi/atof readings);
