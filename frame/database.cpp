@@ -1,13 +1,65 @@
 #include "frame/database.h"
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "data/object_registry.h"
 #include "editing/command_history.h"
 #include "frame/log.h"
+#include "schema/checks.h"
+#include "schema/model.h"
+#include "schema/parser.h"
+#include "schema/prepass.h"
 
 namespace Database {
 
 namespace {
 constexpr LogSite kLoadSite{"Database", 411, "Database::CDatabase::Load"};
+constexpr const char* kMissingCallbacks =
+    "FileSizer or FileLoader was not provided on DLL initialization.";
+constexpr const char* kSchemaNotFound = "Schema file %s not found";
+constexpr const char* kPrePassFailed = "Pre-pass build step failed. Please fix the errors.";
+constexpr const char* kSchemaFailed = "Schema file failed to load %s";
+constexpr const char* kSchemaLoaded = "Schema file loaded %s";
+constexpr const char* kDatabaseFailed = "Database failed to load.";
+constexpr const char* kRecordsLoaded = "Records Loaded: %d";
+
+// One file read through the host's callbacks: size + 1 bytes, a zero written after the last
+// one. The text runs to the first zero byte. The buffer is released with the object.
+class HostFile {
+ public:
+  HostFile(FileLoader loader, uint32_t size, const char* path) : buffer_(size + size_t{1}, '\0') {
+    loader(path, buffer_.data());
+    buffer_[size] = '\0';
+  }
+  std::string_view Text() const { return std::string_view(buffer_.data()); }
+
+ private:
+  std::vector<char> buffer_;
+};
+
+// Counts the file steps of one load and reports each to the host's progress callback. Without a
+// callback the counter stays where it is.
+class LoadProgress {
+ public:
+  LoadProgress(ProgressCallback callback, uint32_t total) : callback_(callback), total_(total) {}
+
+  void Step(const char* path) {
+    if (!callback_) return;
+    const auto percent = static_cast<int32_t>(static_cast<float>(counter_) /
+                                              static_cast<float>(total_) * 100.0);
+    callback_(percent, path);
+    ++counter_;
+  }
+
+ private:
+  ProgressCallback callback_;
+  uint32_t total_;
+  int32_t counter_ = 0;
+};
 }  // namespace
 
 CDatabase& CDatabase::Instance() {
@@ -30,18 +82,60 @@ void CDatabase::Close() {
   recordsByHash.clear();
   recordsByName.clear();
   records.clear();
+  Schema::SchemaRegistry::Instance().ClearSchema();
 }
 
 bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progress,
-                     uint32_t /*schemaFileCount*/, const char* const* /*schemaFiles*/,
-                     uint32_t /*recordFileCount*/, const char* const* /*recordFiles*/) {
+                     uint32_t schemaFileCount, const char* const* schemaFiles,
+                     uint32_t recordFileCount, const char* const* recordFiles) {
   fileLoader = loader;
   fileSizer = sizer;
   progressCallback = progress;
+  const uint32_t total = recordFileCount + 2 * schemaFileCount;
   if (!fileLoader || !fileSizer) {
-    LogException(kLoadSite, "FileSizer or FileLoader was not provided on DLL initialization.");
+    LogException(kLoadSite, "%s", kMissingCallbacks);
     return false;
   }
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  const std::vector<std::string> schemaPaths(schemaFiles, schemaFiles + schemaFileCount);
+  LoadProgress steps(progressCallback, total);
+
+  // Phase 1: every file declares its types, so that phase 2 can resolve any name in any file.
+  for (const std::string& path : schemaPaths) {
+    if (const uint32_t size = fileSizer(path.c_str()); size == 0) {
+      LogError(kSchemaNotFound, path.c_str());
+    } else if (!Schema::PrePassSchemaFile(path, HostFile(fileLoader, size, path.c_str()).Text())) {
+      LogError("%s", kPrePassFailed);
+      return false;
+    }
+    steps.Step(path.c_str());
+  }
+  // Phase 2: fields, key-values and parent links.
+  for (const std::string& path : schemaPaths) {
+    if (const uint32_t size = fileSizer(path.c_str()); size == 0) {
+      LogError(kSchemaNotFound, path.c_str());
+    } else {
+      const HostFile file(fileLoader, size, path.c_str());
+      if (!Schema::ParseSchemaFile(path, file.Text())) {
+        LogError(kSchemaFailed, path.c_str());
+        return false;
+      }
+      LogMessage(kSchemaLoaded, path.c_str());
+    }
+    steps.Step(path.c_str());
+  }
+  // Phase 3: the whole schema.
+  if (!Schema::CheckDuplicateFieldNames()) {
+    LogMessage("%s", kDatabaseFailed);
+    return false;
+  }
+
+  // Record files: loading each one (LoadRecord) and resolving references across all records
+  // belong to the record loader; until it lands only the progress steps are taken, so that the
+  // numbers the host sees already match a full load.
+  for (uint32_t i = 0; i < recordFileCount; ++i) steps.Step(recordFiles[i]);
+
+  LogMessage(kRecordsLoaded, static_cast<int>(recordFileCount));
   return true;
 }
 

@@ -1,0 +1,33 @@
+// Name resolution and whole-schema checks used while a set of schema files loads: the type of a
+// field, the safety of a parent link, and the final duplicate field name check (third phase).
+// Every failure is logged once with LogError.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "schema/model.h"
+
+namespace Schema {
+
+// Where a message points: the schema file and the 1-based line.
+struct SourceLine {
+  const std::string& path;
+  int line;
+};
+
+// Resolves a field's type name: a keyword first, then a structure or record (Reference when it is
+// a record, else Struct) and then an enumeration, in every file of the load. Logs and returns false
+// when the name is both an enumeration and a structure, or is nothing known.
+bool ResolveFieldType(const SourceLine& where, std::string_view typeName, FieldType* fieldType,
+                      THandle* customType);
+
+// True when linking child to parent would make an inheritance cycle: parent is child itself or
+// already derives from it.
+bool WouldFormInheritanceCycle(const CSchemaStruct& child, THandle parent);
+
+// Third phase: no structure may declare two own fields of one name. Logs the first repeat (in
+// structure creation order, then declaration order) and returns false.
+bool CheckDuplicateFieldNames();
+
+}  // namespace Schema

@@ -1,0 +1,35 @@
+// The worked example of the schema language (spec Part 2.2), shared by the schema and API tests.
+#pragma once
+
+inline constexpr const char* kWorkedExample = R"(// [desc: "Colour channels"]
+enum EChannel
+{
+    Red,
+    // [desc: "The green one"]
+    Green,
+    Blue
+};
+
+struct ItemBase
+// [category: items]
+{
+    // [desc: "Shown in lists"]
+    string Name;
+    // [min: 0, max: 100, step: 5]
+    int32 Weight;
+    EChannel Tint;
+};
+
+struct Blade : ItemBase
+{
+    float Length;
+    uint8[4] Runes;
+};
+
+record Armory
+{
+    Blade @ [] Blades;
+    ItemBase * Favourite;
+    Armory & Other;
+};
+)";
