@@ -49,8 +49,8 @@ class LoadProgress {
 
   void Step(const char* path) {
     if (!callback_) return;
-    const auto percent = static_cast<int32_t>(static_cast<float>(counter_) /
-                                              static_cast<float>(total_) * 100.0);
+    const auto percent =
+        static_cast<int32_t>(static_cast<float>(counter_) / static_cast<float>(total_) * 100.0);
     callback_(percent, path);
     ++counter_;
   }

@@ -10,7 +10,8 @@ using Database::LogError;
 using Database::Resolve;
 
 namespace {
-constexpr const char* kEnumAndStructure = "There is an enum and a structure with the same name - %s";
+constexpr const char* kEnumAndStructure =
+    "There is an enum and a structure with the same name - %s";
 constexpr const char* kCustomTypeNotFound = "Schema: File %s, Line %d Custom Type not found. %s";
 constexpr const char* kDuplicateFieldName =
     "Schema: Duplicate field name found within the inheritance tree. Structure: \"%s\" Field is: "

@@ -18,7 +18,8 @@ using Database::Resolve;
 
 namespace {
 
-constexpr const char* kDuplicateKey = "Key %s already exists in KeyValuePair list for Schema Struct %s";
+constexpr const char* kDuplicateKey =
+    "Key %s already exists in KeyValuePair list for Schema Struct %s";
 constexpr const char* kDuplicateEnumerableKey =
     "Key %s already exists in KeyValuePair list for Enumerable %s in Enum %s";
 constexpr const char* kDuplicateEnumerable =
@@ -84,6 +85,14 @@ const std::string* CSchemaField::GetKeyValue(std::string_view key) const {
 
 void CSchemaField::AddKeyValue(const std::string& key, const std::string& value) {
   InsertKeyValue(keyValues_, key, value, name_);
+}
+
+const std::string* CSchemaField::GetCustomTypeName() const {
+  if (const CSchemaEnum* enumeration = Resolve<CSchemaEnum>(customType_)) {
+    return &enumeration->GetName();
+  }
+  const CSchemaStruct* structure = Resolve<CSchemaStruct>(customType_);
+  return structure ? &structure->GetName() : nullptr;
 }
 
 FieldRange& CSchemaField::EnsureRange() {
@@ -318,6 +327,12 @@ bool CSchemaEnum::HasEnumerable(std::string_view name) const {
   return enumerableIndex_.find(name) != enumerableIndex_.end();
 }
 
+const std::string* CSchemaEnum::GetEnumerable(int64_t index) const {
+  return index >= 0 && static_cast<uint64_t>(index) < enumerables_.size()
+             ? &enumerables_[static_cast<size_t>(index)]
+             : nullptr;
+}
+
 void CSchemaEnum::AddEnumerable(const std::string& name) {
   if (!enumerableIndex_.try_emplace(name, enumerables_.size()).second) {
     LogError(kDuplicateEnumerable, name.c_str(), name_.c_str());
@@ -400,12 +415,12 @@ THandle SchemaRegistry::FindEnumByName(std::string_view name) const {
 bool SchemaRegistry::LookupTypeKeyword(std::string_view keyword, FieldType* type) const {
   // Built on first use and kept for the life of the process.
   static const NameIndex<FieldType> kKeywords = {
-      {"bool", FieldType::Bool},     {"int8", FieldType::Int8},       {"char", FieldType::Int8},
-      {"int16", FieldType::Int16},   {"int32", FieldType::Int32},     {"int", FieldType::Int32},
-      {"int64", FieldType::Int64},   {"uint8", FieldType::UInt8},     {"uchar", FieldType::UInt8},
-      {"uint16", FieldType::UInt16}, {"uint32", FieldType::UInt32},   {"uint", FieldType::UInt32},
-      {"uint64", FieldType::UInt64}, {"string", FieldType::String},   {"float", FieldType::Float},
-      {"double", FieldType::Double}, {"loc_id", FieldType::LocId},    {"LocId", FieldType::LocId},
+      {"bool", FieldType::Bool},     {"int8", FieldType::Int8},     {"char", FieldType::Int8},
+      {"int16", FieldType::Int16},   {"int32", FieldType::Int32},   {"int", FieldType::Int32},
+      {"int64", FieldType::Int64},   {"uint8", FieldType::UInt8},   {"uchar", FieldType::UInt8},
+      {"uint16", FieldType::UInt16}, {"uint32", FieldType::UInt32}, {"uint", FieldType::UInt32},
+      {"uint64", FieldType::UInt64}, {"string", FieldType::String}, {"float", FieldType::Float},
+      {"double", FieldType::Double}, {"loc_id", FieldType::LocId},  {"LocId", FieldType::LocId},
       {"enum", FieldType::Enum},     {"struct", FieldType::Struct},
   };
   const auto found = kKeywords.find(keyword);

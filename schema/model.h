@@ -102,6 +102,8 @@ class CSchemaField : public CDataObject {
   THandle GetCustomType() const { return customType_; }
   // Element count of a FixedArray; 0 otherwise.
   uint64_t GetFixedArraySize() const { return fixedArraySize_; }
+  // Name of the enumeration, structure or record that customType names; null when there is none.
+  const std::string* GetCustomTypeName() const;
   // Type Struct with option OptionWeakPointer.
   bool IsWeakPointer() const {
     return fieldType_ == FieldType::Struct && fieldOption_ == FieldOption::OptionWeakPointer;
@@ -229,6 +231,8 @@ class CSchemaEnum : public CDataObject {
   // Enumerable names in declaration order; the position is the enumerable's index.
   const std::vector<std::string>& Enumerables() const { return enumerables_; }
   bool HasEnumerable(std::string_view name) const;
+  // The index-th enumerable's name; null when the index is outside the list.
+  const std::string* GetEnumerable(int64_t index) const;
   // Appends the name; a repeated name is logged and ignored.
   void AddEnumerable(const std::string& name);
 

@@ -18,7 +18,8 @@ constexpr const char* kUnknownRootToken = "Schema: File %s, Line %d Unknown Root
 // The quoted form is used only for the "{" after an enumeration's name.
 constexpr const char* kExpectedQuoted = "Schema:File %s, Line %d Error, Expected '%s'";
 constexpr const char* kExpected = "Schema: File %s, Line %d Error, Expected %s";
-constexpr const char* kNotFoundInPrePass = "Schema File %s, %s was not found during Pre Pass phase.";
+constexpr const char* kNotFoundInPrePass =
+    "Schema File %s, %s was not found during Pre Pass phase.";
 constexpr const char* kParentNotFound =
     "Schema: File %s, Line %d Error, Attempting to inherit from non-existent type.";
 constexpr const char* kFieldNamedLikeStructure =

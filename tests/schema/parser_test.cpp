@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "schema/model.h"
-#include "schema/worked_example.h"
+#include "support/worked_example.h"
 #include "support/database_fixture.h"
 
 namespace {
 
+using Database::Resolve;
 using Schema::CSchemaEnum;
 using Schema::CSchemaField;
 using Schema::CSchemaStruct;
@@ -18,7 +19,6 @@ using Schema::FieldOption;
 using Schema::FieldType;
 using Schema::SchemaRegistry;
 using Schema::StorageType;
-using Database::Resolve;
 
 const CSchemaStruct* Struct(const char* name) {
   return Resolve<CSchemaStruct>(SchemaRegistry::Instance().FindStructByName(name));
@@ -120,9 +120,9 @@ TEST_F(ParserTest, WorkedExampleDeclaresEverything) {
     EXPECT_EQ(field->GetName(), inheritedOrder[i]);
   }
 
-  EXPECT_EQ(Log().Texts(), (std::vector<std::string>{
-                               "[Message] [Tessella] Schema file loaded Schema/example.sch",
-                               "[Message] [Tessella] Records Loaded: 0"}));
+  EXPECT_EQ(Log().Texts(),
+            (std::vector<std::string>{"[Message] [Tessella] Schema file loaded Schema/example.sch",
+                                      "[Message] [Tessella] Records Loaded: 0"}));
 }
 
 }  // namespace

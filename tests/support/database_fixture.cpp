@@ -6,9 +6,7 @@ namespace {
 std::vector<DatabaseFixture::ProgressStep>* activeProgress = nullptr;
 }  // namespace
 
-DatabaseFixture::DatabaseFixture() {
-  activeProgress = &progress_;
-}
+DatabaseFixture::DatabaseFixture() { activeProgress = &progress_; }
 
 DatabaseFixture::~DatabaseFixture() {
   DB_Close();

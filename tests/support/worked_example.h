@@ -1,4 +1,4 @@
-// The worked example of the schema language (spec Part 2.2), shared by the schema and API tests.
+// The worked example of the schema language, shared by the schema and API tests.
 #pragma once
 
 inline constexpr const char* kWorkedExample = R"(// [desc: "Colour channels"]
