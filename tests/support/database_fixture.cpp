@@ -33,6 +33,16 @@ void DatabaseFixture::AddMissingRecord(const std::string& path) {
   recordPaths_.push_back(path);
 }
 
+void DatabaseFixture::Reset() {
+  DB_Close();
+  for (const std::string& path : schemaPaths_) files_.Remove(path);
+  for (const std::string& path : recordPaths_) files_.Remove(path);
+  schemaPaths_.clear();
+  recordPaths_.clear();
+  progress_.clear();
+  log_.Clear();
+}
+
 bool DatabaseFixture::Load() { return DoLoad(true); }
 
 bool DatabaseFixture::LoadWithoutProgress() { return DoLoad(false); }

@@ -35,6 +35,10 @@ class DatabaseFixture : public ::testing::Test {
   void AddRecord(const std::string& path, const std::string& text);
   void AddMissingRecord(const std::string& path);
 
+  // Closes the database and forgets every listed file, log line and progress report, so that a
+  // table-driven test can load case after case.
+  void Reset();
+
   // DB_Load with every listed file and a progress callback. The log capture keeps the lines.
   bool Load();
   // As Load, but without a progress callback.

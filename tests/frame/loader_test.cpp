@@ -1,0 +1,97 @@
+// The schema half of loading a database: both passes over the schema files, progress reports and
+// the loader's own messages.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/database_fixture.h"
+#include "tessella.h"
+
+namespace {
+
+using Steps = std::vector<DatabaseFixture::ProgressStep>;
+
+class Loader : public DatabaseFixture {};
+
+TEST_F(Loader, ProgressCountsEachSchemaFileTwiceAndEachRecordPathOnce) {
+  AddSchema("one.sch", "struct A { int32 a; };");
+  AddSchema("two.sch", "record B { A a; };");
+  AddMissingRecord("r1.xml");
+  AddMissingRecord("r2.xml");
+  AddMissingRecord("r3.xml");
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(Progress(), (Steps{{0, "one.sch"},
+                               {14, "two.sch"},
+                               {28, "one.sch"},
+                               {42, "two.sch"},
+                               {57, "r1.xml"},
+                               {71, "r2.xml"},
+                               {85, "r3.xml"}}));
+  EXPECT_EQ(Log().Texts(1),
+            (std::vector<std::string>{"[Message] [Tessella] Schema file loaded one.sch",
+                                      "[Message] [Tessella] Schema file loaded two.sch",
+                                      "[Message] [Tessella] Records Loaded: 3"}));
+}
+
+TEST_F(Loader, EachSchemaFileIsReadOncePerPass) {
+  AddSchema("one.sch", "struct A { };");
+  AddSchema("two.sch", "struct B { };");
+  ASSERT_TRUE(LoadWithoutProgress());
+  const std::vector<std::string> order = {"one.sch", "two.sch", "one.sch", "two.sch"};
+  EXPECT_EQ(Files().SizeRequests(), order);
+  EXPECT_EQ(Files().LoadRequests(), order);
+  EXPECT_TRUE(Progress().empty());
+}
+
+TEST_F(Loader, MissingSchemaFileIsReportedInBothPassesAndStillCounts) {
+  AddSchema("a.sch", "struct A { };");
+  AddMissingSchema("gone.sch");
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(Log().Lines(),
+            (std::vector<LogLine>{{2, "[Error] [Tessella] Schema file gone.sch not found"},
+                                  {1, "[Message] [Tessella] Schema file loaded a.sch"},
+                                  {2, "[Error] [Tessella] Schema file gone.sch not found"},
+                                  {1, "[Message] [Tessella] Records Loaded: 0"}}));
+  EXPECT_EQ(Progress(), (Steps{{0, "a.sch"}, {25, "gone.sch"}, {50, "a.sch"}, {75, "gone.sch"}}));
+  EXPECT_EQ(Files().LoadRequests(), (std::vector<std::string>{"a.sch", "a.sch"}));
+}
+
+TEST_F(Loader, PrePassFailureStopsBeforeItsProgressStep) {
+  AddSchema("a.sch", "struct A { };");
+  AddSchema("b.sch", "struct A { };");
+  AddSchema("c.sch", "struct C { };");
+  EXPECT_FALSE(Load());
+  EXPECT_EQ(Progress(), (Steps{{0, "a.sch"}}));
+  EXPECT_EQ(Files().SizeRequests(), (std::vector<std::string>{"a.sch", "b.sch"}));
+  // Types declared before the failure exist until the next load or close.
+  EXPECT_NE(DB_SchemaStruct("A"), 0u);
+  EXPECT_EQ(DB_SchemaStruct("C"), 0u);
+}
+
+TEST_F(Loader, MainPassFailureStopsBeforeTheRecords) {
+  AddSchema("a.sch", "struct A { Missing m; };");
+  AddMissingRecord("r.xml");
+  EXPECT_FALSE(Load());
+  EXPECT_EQ(Progress(), (Steps{{0, "a.sch"}}));
+  EXPECT_EQ(Log().Texts().back(), "[Error] [Tessella] Schema file failed to load a.sch");
+  EXPECT_EQ(Files().SizeRequests(), (std::vector<std::string>{"a.sch", "a.sch"}));
+}
+
+TEST_F(Loader, NextLoadStartsFromAnEmptySchema) {
+  ASSERT_TRUE(LoadSchema("struct Old { };", "old.sch"));
+  const uint64_t old = DB_SchemaStruct("Old");
+  Reset();
+  ASSERT_TRUE(LoadSchema("struct Old { int32 x; };\nstruct New { };", "new.sch"));
+  EXPECT_STREQ(DB_SchemaStruct_GetName(old), "");
+  EXPECT_NE(DB_SchemaStruct("Old"), old);
+  EXPECT_STREQ(DB_SchemaStruct_GetOwnerFile(DB_SchemaStruct("Old")), "new.sch");
+}
+
+TEST_F(Loader, NoFilesAtAll) {
+  EXPECT_TRUE(Load());
+  EXPECT_EQ(Log().Texts(), (std::vector<std::string>{"[Message] [Tessella] Records Loaded: 0"}));
+  EXPECT_TRUE(Progress().empty());
+}
+
+}  // namespace
