@@ -53,6 +53,8 @@ void First(int32_t, const char* text) { firstLines.emplace_back(text); }
 void Second(int32_t, const char* text) { secondLines.emplace_back(text); }
 
 TEST(Log, CallbackIsReplacedAndCanBeSwitchedOff) {
+  firstLines.clear();
+  secondLines.clear();
   RegisterForLogging(&First);
   LogMessage("one");
   RegisterForLogging(&Second);
