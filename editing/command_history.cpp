@@ -37,34 +37,30 @@ void CommandHistory::DropRedoSteps() {
   }
 }
 
-void CommandHistory::Undo() {
-  if (undoStack_.empty()) return;
+void CommandHistory::Replay(std::vector<CommandGroup>& from, std::vector<CommandGroup>& to,
+                            void (*step)(ICommand&)) {
+  if (from.empty()) return;
   replaying_ = true;
-  CommandGroup done = std::move(undoStack_.back());
-  undoStack_.pop_back();
-  CommandGroup undone;
-  while (!done.empty()) {
-    done.back()->Undo();
-    undone.push_back(std::move(done.back()));
-    done.pop_back();
+  CommandGroup source = std::move(from.back());
+  from.pop_back();
+  // Taking commands from the back reverses the group: undo runs newest first and stores the
+  // group newest first, so redo runs it oldest first again.
+  CommandGroup replayed;
+  while (!source.empty()) {
+    step(*source.back());
+    replayed.push_back(std::move(source.back()));
+    source.pop_back();
   }
-  redoStack_.push_back(std::move(undone));
+  to.push_back(std::move(replayed));
   replaying_ = false;
 }
 
+void CommandHistory::Undo() {
+  Replay(undoStack_, redoStack_, [](ICommand& command) { command.Undo(); });
+}
+
 void CommandHistory::Redo() {
-  if (redoStack_.empty()) return;
-  replaying_ = true;
-  CommandGroup undone = std::move(redoStack_.back());
-  redoStack_.pop_back();
-  CommandGroup redone;
-  while (!undone.empty()) {
-    undone.back()->Execute();
-    redone.push_back(std::move(undone.back()));
-    undone.pop_back();
-  }
-  undoStack_.push_back(std::move(redone));
-  replaying_ = false;
+  Replay(redoStack_, undoStack_, [](ICommand& command) { command.Execute(); });
 }
 
 void CommandHistory::BeginChain() {

@@ -42,6 +42,9 @@ class CommandHistory {
 
   CommandHistory() = default;
   void DropRedoSteps();
+  // Moves the newest group of from onto to, running step on each command, newest first.
+  void Replay(std::vector<CommandGroup>& from, std::vector<CommandGroup>& to,
+              void (*step)(ICommand&));
 
   std::vector<CommandGroup> undoStack_;
   std::vector<CommandGroup> redoStack_;
