@@ -6,8 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "data/data_record.h"
 #include "data/object_registry.h"
 #include "editing/command_history.h"
+#include "frame/host_file.h"
 #include "frame/log.h"
 #include "schema/checks.h"
 #include "schema/model.h"
@@ -26,20 +28,6 @@ constexpr const char* kSchemaFailed = "Schema file failed to load %s";
 constexpr const char* kSchemaLoaded = "Schema file loaded %s";
 constexpr const char* kDatabaseFailed = "Database failed to load.";
 constexpr const char* kRecordsLoaded = "Records Loaded: %d";
-
-// One file read through the host's callbacks: size + 1 bytes, a zero written after the last
-// one. The text runs to the first zero byte. The buffer is released with the object.
-class HostFile {
- public:
-  HostFile(FileLoader loader, uint32_t size, const char* path) : buffer_(size + size_t{1}, '\0') {
-    loader(path, buffer_.data());
-    buffer_[size] = '\0';
-  }
-  std::string_view Text() const { return std::string_view(buffer_.data()); }
-
- private:
-  std::vector<char> buffer_;
-};
 
 // Counts the file steps of one load and reports each to the host's progress callback. Without a
 // callback the counter stays where it is.
@@ -62,6 +50,9 @@ class LoadProgress {
 };
 }  // namespace
 
+CDatabase::CDatabase() = default;
+CDatabase::~CDatabase() = default;
+
 CDatabase& CDatabase::Instance() {
   static CDatabase database;
   return database;
@@ -77,8 +68,9 @@ bool CDatabase::Open(FileLoader loader, FileSizer sizer, ProgressCallback progre
 
 void CDatabase::Close() {
   CommandHistory::Instance().Clear();
-  ObjectRegistry& registry = ObjectRegistry::Instance();
-  for (const THandle record : records) registry.DestroyObject(record);
+  // Records go front to back, each with the structures it owns, before the schema they use.
+  for (ObjectPtr<CDataRecord>& record : recordObjects_) record.reset();
+  recordObjects_.clear();
   recordsByHash.clear();
   recordsByName.clear();
   records.clear();
@@ -130,10 +122,16 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
     return false;
   }
 
-  // Record files: loading each one (LoadRecord) and resolving references across all records
-  // belong to the record loader; until it lands only the progress steps are taken, so that the
-  // numbers the host sees already match a full load.
-  for (uint32_t i = 0; i < recordFileCount; ++i) steps.Step(recordFiles[i]);
+  // A record that fails to load is reported by LoadRecord and left out.
+  for (uint32_t i = 0; i < recordFileCount; ++i) {
+    THandle loaded = 0;
+    LoadRecord(recordFiles[i], &loaded);
+    steps.Step(recordFiles[i]);
+  }
+  // References name records by hash, so they resolve only once every record is registered.
+  for (const THandle handle : records) {
+    if (CDataRecord* record = Resolve<CDataRecord>(handle)) record->ResolveReferences();
+  }
 
   LogMessage(kRecordsLoaded, static_cast<int>(recordFileCount));
   return true;

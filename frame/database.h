@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "data/data_object.h"
+#include "data/object_registry.h"
 #include "frame/platform.h"
 #include "tessella.h"
 
 namespace Database {
+
+class CDataRecord;
 
 // Orders record names as _stricmp does: letter case ignored.
 struct NoCaseLess {
@@ -42,17 +45,67 @@ class CDatabase {
             uint32_t schemaFileCount, const char* const* schemaFiles, uint32_t recordFileCount,
             const char* const* recordFiles);
 
+  // ---- Record registry ----
+  // Takes ownership of the record and registers it under its hash and name (replacing any
+  // earlier entry with an equal key) and at the end of records.
+  void RegisterRecord(ObjectPtr<CDataRecord> record);
+  // The handle registered under the name (letter case ignored) or exactly the hash; 0 when none.
+  // The handle may name a record that has since been removed.
+  THandle GetRecordByName(const char* name) const;
+  THandle GetRecordByHash(const char* hash) const;
+  // A new random hash text.
+  static std::string GenerateHash();
+  // Gives the record the hash unless some record is registered under it already (then an
+  // exception line is logged and the record's hash stays as it was).
+  void SetHash(CDataRecord& record, const std::string& hash);
+
+  // ---- Loading ----
+  // Reads one record file through the host's callbacks, builds, resolves and registers the
+  // record. Logs and returns false when the file is missing, malformed or of no known type.
+  bool LoadRecord(const char* path, THandle* out);
+
+  // ---- Persistence ----
+  // The record in record file form, in exportText; null when the record produced no element.
+  const std::string* Export(CDataRecord& record);
+  // Writes the record's file (relative to the current directory). False, logged, when the text
+  // could not be produced or the file not written. The dirty flag is the caller's.
+  bool Save(CDataRecord& record);
+  // Save, then the record is clean: its dirty flag (and its fields') is cleared on success.
+  bool SaveClean(CDataRecord& record);
+  // Saves every dirty record and clears its flag; a record that fails stays dirty.
+  void SaveAll();
+  // Saves every record, dirty or not, clearing the flag of each one written. True when every
+  // record was written.
+  bool ExportAll();
+
+  // ---- Lifecycle ----
+  // Creates, registers and saves a record of the type with default values, named
+  // "<type>.<name>" and stored at directory + "<type>.<name>.xml". 0 when the name is taken.
+  THandle CreateRecord(const char* typeName, const char* directory, const char* name);
+  // Re-reads the record from its file in place (handle, name, hash and registrations stay).
+  bool ReloadRecord(THandle record);
+  // With deleteFile, deletes the record's file and then destroys the record. The result is
+  // false in every case; success shows in records and in the handle no longer resolving.
+  bool RemoveRecord(THandle record, bool deleteFile);
+  // The record's file name becomes <directory of the old one>\<newName>.xml; nothing else
+  // changes.
+  static void RenameRecord(CDataRecord& record, const char* newName);
+
   FileLoader fileLoader = nullptr;
   FileSizer fileSizer = nullptr;
   ProgressCallback progressCallback = nullptr;
   std::string exportText;
   std::unordered_map<std::string, THandle> recordsByHash;
   std::map<std::string, THandle, NoCaseLess> recordsByName;
-  std::vector<THandle> records;  // the database owns these records: Close destroys them
+  std::vector<THandle> records;  // contiguous for the host; see recordObjects_
   std::vector<THandle> queryResults;
 
  private:
-  CDatabase() = default;
+  CDatabase();
+  ~CDatabase();
+
+  // The registered records, owned here and index-aligned with records.
+  std::vector<ObjectPtr<CDataRecord>> recordObjects_;
 };
 
 }  // namespace Database

@@ -144,13 +144,15 @@ TESSELLA_API bool DB_DataRecord_IsDirty(uint64_t record) TESSELLA_NOEXCEPT;
 
 /* The record in record file form, in the export buffer; "" for an invalid handle. */
 TESSELLA_API const char* DB_Export(uint64_t record) TESSELLA_NOEXCEPT;
-/* Writes every record to its file. True when all were written. */
+/* Writes every record to its file, dirty or not; each record written is clean afterwards. True
+   when every record was written. */
 TESSELLA_API bool DB_ExportAll(void) TESSELLA_NOEXCEPT;
-/* Writes every dirty record to its file and clears its dirty flag. */
+/* Writes every dirty record to its file and clears its dirty flag; a record that cannot be
+   written stays dirty. Always true. */
 TESSELLA_API bool DB_SaveAll(void) TESSELLA_NOEXCEPT;
-/* Writes the record to its file when it is dirty. */
+/* Writes the record to its file and clears its dirty flag. False when it could not be written. */
 TESSELLA_API bool DB_DataRecord_Save(uint64_t record) TESSELLA_NOEXCEPT;
-/* Writes the record to its file whether or not it is dirty. */
+/* The same as DB_DataRecord_Save: writes the record's file, after which the record is clean. */
 TESSELLA_API bool DB_DataRecord_Export(uint64_t record) TESSELLA_NOEXCEPT;
 
 /* ---- Record queries --------------------------------------------------------------------- */
@@ -170,9 +172,12 @@ TESSELLA_API uint64_t DB_LoadRecord(const char* path) TESSELLA_NOEXCEPT;
 /* Replaces the record with the content of its file. */
 TESSELLA_API bool DB_ReloadRecord(uint64_t record) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_ReloadRecordByName(const char* name) TESSELLA_NOEXCEPT;
-/* Destroys the record, deleting its file when asked. */
+/* With deleteFile true, deletes the record's file and destroys the record (its undo steps go
+   too); false does nothing. Returns false in every case: success shows in DB_GetRecords and in
+   the handle no longer resolving. */
 TESSELLA_API bool DB_RemoveRecord(uint64_t record, bool deleteFile) TESSELLA_NOEXCEPT;
-/* Gives the record a new name (and file name). */
+/* Points the record's file name at <directory>\<newName>.xml for the next save. The record's
+   name and the file on disk stay as they are. */
 TESSELLA_API bool DB_DataRecord_Rename(uint64_t record, const char* newName) TESSELLA_NOEXCEPT;
 
 /* ---- Schema reflection ------------------------------------------------------------------ */

@@ -1,0 +1,14 @@
+#include "tessella.h"
+
+#include <algorithm>
+
+#include "frame/database.h"
+#include "frame/query.h"
+
+uint64_t DB_Query(const char* query) noexcept { return Database::Query(query); }
+
+uint64_t DB_QueryGetResults(uint64_t* out) noexcept {
+  const std::vector<uint64_t>& results = Database::CDatabase::Instance().queryResults;
+  if (out) std::copy(results.begin(), results.end(), out);
+  return results.size();
+}

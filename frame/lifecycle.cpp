@@ -1,0 +1,108 @@
+#include <tinyxml2.h>
+
+#include <algorithm>
+
+#include "data/data_record.h"
+#include "editing/command_history.h"
+#include "frame/database.h"
+#include "frame/host_file.h"
+#include "frame/log.h"
+#include "frame/platform.h"
+#include "frame/record_loader.h"
+#include "schema/model.h"
+
+namespace Database {
+namespace {
+
+constexpr const char* kNameTaken = "Adding new record named \"%s\" failed. Already exists.";
+constexpr const char* kRecordXmlError = "Error loading record %s, %s";
+constexpr const char* kNotReloaded = "Could not reload file %s. Error.";
+constexpr const char* kReloaded = "%s Reloaded.";
+constexpr const char* kCannotDelete =
+    "Could not delete record from disk. \"%s\". Read only? If its versioned, please use Perforce "
+    "Delete. ";
+
+// Names the record after its file and builds its fields with the type's default values. A type
+// that the schema does not know leaves the record without fields and without a type.
+void InitializeNewRecord(CDataRecord& record, const std::string& typeName,
+                         const std::string& fileName) {
+  record.SetFileName(fileName);
+  record.SetRecordName(RecordNameFromPath(fileName));
+  if (!fileName.empty() && fileName.front() == '/') record.SetFileName(fileName.substr(1));
+  if (const THandle type = Schema::SchemaRegistry::Instance().FindStructByName(typeName)) {
+    record.BuildDefaultTree(type);
+  }
+}
+
+}  // namespace
+
+THandle CDatabase::CreateRecord(const char* typeName, const char* directory, const char* name) {
+  if (!typeName || !directory || !name) return 0;
+  const std::string recordName = std::string(typeName) + "." + name;
+  if (GetRecordByName(recordName.c_str()) != 0) {
+    LogError(kNameTaken, name);
+    return 0;
+  }
+  std::string fileName = directory + recordName;
+  if (fileName.find(".xml") == std::string::npos) fileName += ".xml";
+
+  ObjectPtr<CDataRecord> created = CDataRecord::Create();
+  CDataRecord& record = *created;
+  InitializeNewRecord(record, typeName, fileName);
+  SetHash(record, GenerateHash());
+  RegisterRecord(std::move(created));
+  Save(record);
+  return record.GetHandle();
+}
+
+bool CDatabase::ReloadRecord(THandle handle) {
+  CDataRecord* record = Resolve<CDataRecord>(handle);
+  if (!record || !fileSizer || !fileLoader) return false;
+  const std::string fileName = record->GetFileName();
+  const uint32_t size = fileSizer(fileName.c_str());
+  if (size == 0) return false;
+  tinyxml2::XMLDocument document;
+  {
+    const HostFile file(fileLoader, size, fileName.c_str());
+    document.Parse(file.CText());
+  }
+  if (document.Error()) {
+    LogError(kRecordXmlError, fileName.c_str(), FormatXmlError(document).c_str());
+    return false;
+  }
+  if (record->Load(record->GetTypeName(), document.FirstChild(), nullptr) == 0) {
+    LogError(kNotReloaded, fileName.c_str());
+    return false;
+  }
+  record->ResolveWeakPointers();
+  record->RegisterPointables(*record);
+  LogMessage(kReloaded, fileName.c_str());
+  return true;
+}
+
+bool CDatabase::RemoveRecord(THandle handle, bool deleteFile) {
+  if (!deleteFile) return false;
+  CDataRecord* record = Resolve<CDataRecord>(handle);
+  const auto at = std::find(records.begin(), records.end(), handle);
+  if (!record || at == records.end()) return false;
+  if (!Platform::RemoveFile(record->GetFileName())) {
+    LogError(kCannotDelete, record->GetFileName().c_str());
+    return false;
+  }
+  // Undo steps may name fields and structures of the record; none may outlive it.
+  CommandHistory::Instance().Clear();
+  const auto index = at - records.begin();
+  records.erase(at);
+  recordObjects_.erase(recordObjects_.begin() + index);
+  return false;
+}
+
+void CDatabase::RenameRecord(CDataRecord& record, const char* newName) {
+  const std::string& fileName = record.GetFileName();
+  const size_t separator = fileName.rfind('\\');
+  const std::string directory =
+      separator == std::string::npos ? std::string() : fileName.substr(0, separator);
+  record.SetFileName(directory + "\\" + newName + ".xml");
+}
+
+}  // namespace Database

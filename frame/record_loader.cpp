@@ -1,0 +1,106 @@
+#include "frame/record_loader.h"
+
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <string_view>
+
+#include "data/data_record.h"
+#include "frame/database.h"
+#include "frame/host_file.h"
+#include "frame/log.h"
+
+namespace Database {
+namespace {
+
+constexpr size_t kXmlErrorTextLimit = 255;  // the text fits a 256-byte buffer
+constexpr const char* kRecordNotFound =
+    "%s was not loaded. Could not be found. Note the record filenames are relative to the Data "
+    "directory (at the moment). If this file was deleted outside of Quillwork, please create a "
+    "dummy and delete from within Quillwork.";
+constexpr const char* kRecordXmlError = "Error loading record %s, %s";
+constexpr const char* kRecordNoType = "Record %s has no __type specified.";
+constexpr const char* kRecordNotRead = "Could not load in file %s. Error.";
+
+// The element a mismatch stumbled on: the parser's detail ends with "name=<element>".
+std::string_view MismatchedElementName(const tinyxml2::XMLDocument& document) {
+  const std::string_view detail = document.ErrorStr() ? document.ErrorStr() : "";
+  const size_t at = detail.rfind("name=");
+  return at == std::string_view::npos ? std::string_view() : detail.substr(at + 5);
+}
+
+}  // namespace
+
+std::string RecordNameFromPath(const std::string& path) {
+  std::string unified = path;
+  std::replace(unified.begin(), unified.end(), '\\', '/');
+  const size_t slash = unified.rfind('/');
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = unified.rfind('.');
+  if (dot == std::string::npos) return unified.substr(start);
+  if (dot < start) return {};
+  return unified.substr(start, dot - start);
+}
+
+std::string FormatXmlError(const tinyxml2::XMLDocument& document) {
+  if (!document.Error()) return {};
+  std::string text = document.ErrorName();
+  if (document.ErrorID() == tinyxml2::XML_ERROR_MISMATCHED_ELEMENT) {
+    const std::string_view element = MismatchedElementName(document);
+    if (!element.empty()) text.append(" -> ").append(element);
+  }
+  if (text.size() > kXmlErrorTextLimit) text.resize(kXmlErrorTextLimit);
+  return text;
+}
+
+bool CDatabase::LoadRecord(const char* path, THandle* out) {
+  if (!fileSizer || !fileLoader || !path) return false;
+  const uint32_t size = fileSizer(path);
+  if (size == 0) {
+    LogError(kRecordNotFound, path);
+    return false;
+  }
+  tinyxml2::XMLDocument document;
+  {
+    const HostFile file(fileLoader, size, path);
+    document.Parse(file.CText());
+  }
+  if (document.Error()) {
+    LogError(kRecordXmlError, path, FormatXmlError(document).c_str());
+    return false;
+  }
+  ObjectPtr<CDataRecord> record = CDataRecord::Create();
+  record->SetFileName(path);
+  record->SetRecordName(RecordNameFromPath(path));
+  // A declaration or comment before the root element makes the file no record.
+  const tinyxml2::XMLElement* root =
+      document.FirstChild() ? document.FirstChild()->ToElement() : nullptr;
+  if (!root) return false;
+
+  std::string hash;
+  if (const char* stored = root->Attribute("__hash")) {
+    hash = stored;
+  } else {
+    // A record without a hash gets a new one and is written back with it on the next save.
+    record->SetDirty(true);
+    hash = GenerateHash();
+  }
+  SetHash(*record, hash);
+
+  const char* type = root->Attribute("__type");
+  if (!type) {
+    LogError(kRecordNoType, path);
+    return false;
+  }
+  if (record->Load(type, root, nullptr) == 0) {
+    LogError(kRecordNotRead, path);
+    return false;
+  }
+  record->ResolveWeakPointers();
+  record->RegisterPointables(*record);
+  *out = record->GetHandle();
+  RegisterRecord(std::move(record));
+  return true;
+}
+
+}  // namespace Database
