@@ -1,0 +1,212 @@
+#include "data/data_field.h"
+
+#include <cstring>
+
+#include "data/data_record.h"
+#include "data/data_struct.h"
+#include "data/url.h"
+#include "frame/database.h"
+#include "frame/log.h"
+
+namespace Database {
+
+namespace {
+
+using Schema::CSchemaField;
+using Schema::FieldOption;
+using Schema::FieldType;
+
+constexpr LogSite kGetNameSite{"DataField", 31, "Database::CDataField::GetName"};
+constexpr LogSite kUninstateSite{"DataField", 119, "Database::UninstateObjectIf"};
+constexpr LogSite kReinstateSite{"DataField", 90, "Database::ReinstateObjectIf"};
+constexpr LogSite kResolveInvalidSite{"DataFieldTypes", 45,
+                                      "Database::CDataField_WeakPointer::Resolve"};
+constexpr LogSite kResolveNullSite{"DataFieldTypes", 51,
+                                   "Database::CDataField_WeakPointer::Resolve"};
+
+const std::string kEmptyText;
+
+template <class Field>
+ObjectPtr<CDataField> Create(const CSchemaField& schema) {
+  return ObjectPtr<CDataField>(CreateObject<Field>(schema.GetHandle()));
+}
+
+}  // namespace
+
+void CDataField::SetDirty(bool dirty) {
+  dirty_ = dirty;
+  if (CDataStruct* parent = Resolve<CDataStruct>(parentHandle_)) parent->SetDirty(dirty);
+}
+
+Schema::CSchemaField* CDataField::GetSchema() const {
+  return Resolve<Schema::CSchemaField>(schemaField_);
+}
+
+const std::string* CDataField::GetName() const {
+  const CDataStruct* parent = ResolveAnyState<CDataStruct>(parentHandle_);
+  if (!parent) {
+    LogException(kGetNameSite, "DataField::GetName, could not get name. Field has no parent.");
+    return nullptr;
+  }
+  const std::string* name = parent->NameOfField(*this);
+  return name ? name : &kEmptyText;
+}
+
+const std::string* CDataField::GetNameInService() const {
+  const CDataStruct* parent = Resolve<CDataStruct>(parentHandle_);
+  return parent ? parent->NameOfField(*this) : nullptr;
+}
+
+const char* CDataField::NameForMessages() const {
+  const std::string* name = GetName();
+  return name ? name->c_str() : "";
+}
+
+const char* CDataField::ReadText(int32_t index) const {
+  const auto* field = FieldAs<ElementKind::Text>(this);
+  if (!field || !field->Values().Contains(index)) return "";
+  return field->Values().Get(static_cast<size_t>(index)).c_str();
+}
+
+TDataStructHandle CDataField::ReadStructHandle(int32_t index) const {
+  const auto* field = FieldAs<ElementKind::StructHandle>(this);
+  if (!field || !field->Values().Contains(index)) return 0;
+  return field->Values().Get(static_cast<size_t>(index));
+}
+
+TDataStructHandle CDataField::ReadLiveStructHandle(int32_t index) const {
+  const TDataStructHandle handle = ReadStructHandle(index);
+  return Resolve<CDataStruct>(handle) ? handle : 0;
+}
+
+THandle CDataField::ReadRecordHandle(int32_t index) {
+  auto* field = static_cast<CDataField_Reference*>(FieldAs<ElementKind::RecordHandle>(this));
+  if (!field || index < 0) return 0;
+  field->ResolveEntry(static_cast<uint64_t>(index));
+  return field->Values().Contains(index) ? field->Values().Get(static_cast<size_t>(index)) : 0;
+}
+
+void CDataField_Struct::ClearElements() {
+  for (const TDataStructHandle handle : values_.Elements()) UninstateObjectIf(this, handle);
+  values_.Clear();
+}
+
+void CDataField_WeakPointer::SetUnresolved(const char* url, size_t index) {
+  if (std::strcmp(url, kErrorUrl) == 0) {
+    if (index < pendingUrls_.size()) pendingUrls_[index].reset();
+    values_.SetValue(0, index);
+    LogError("Problem when loading URL. Cannot resolve for weak pointer. \"%s\"",
+             NameForMessages());
+    return;
+  }
+  if (pendingUrls_.size() <= index) pendingUrls_.resize(index + 1);
+  pendingUrls_[index] = url;
+  values_.SetValue(0, index);
+}
+
+bool CDataField_WeakPointer::Resolve() {
+  for (size_t index = 0; index < pendingUrls_.size(); ++index) {
+    if (!pendingUrls_[index]) continue;
+    if (GetParentHandle() == 0) {
+      LogException(kResolveInvalidSite, "Could not resolve Weak Pointer, Parent object is INVALID");
+      return false;
+    }
+    const CDataStruct* parent = Database::Resolve<CDataStruct>(GetParentHandle());
+    if (!parent) {
+      LogException(kResolveNullSite, "Could not resolve Weak Pointer, Parent object is NULL");
+      return false;
+    }
+    const CDataRecord* record = parent->GetRecord();
+    values_.SetValue(record ? ResolveURL(*record, *pendingUrls_[index]) : 0, index);
+  }
+  pendingUrls_.clear();
+  return true;
+}
+
+std::string CDataField_Reference::GetAsText(int32_t index) {
+  const CDataRecord* record = Database::Resolve<CDataRecord>(ReadRecordHandle(index));
+  return record ? record->GetHash() : std::string();
+}
+
+void CDataField_Reference::SetPendingHash(size_t index, std::string hash) {
+  values_.SetValue(0, index);
+  pendingHashes_[index] = std::move(hash);
+}
+
+void CDataField_Reference::ResolveEntry(uint64_t index) {
+  const auto pending = pendingHashes_.find(index);
+  if (pending == pendingHashes_.end()) return;
+  THandle record = 0;
+  if (!pending->second.empty()) {
+    const auto& byHash = CDatabase::Instance().recordsByHash;
+    const auto found = byHash.find(pending->second);
+    if (found != byHash.end()) record = found->second;
+  }
+  values_.SetValue(record, static_cast<size_t>(index));
+  pendingHashes_.erase(pending);
+}
+
+void CDataField_Reference::ResolvePending() {
+  while (!pendingHashes_.empty()) ResolveEntry(pendingHashes_.begin()->first);
+}
+
+ObjectPtr<CDataField> CreateField(const CSchemaField& schema) {
+  switch (schema.GetFieldType()) {
+    case FieldType::Bool:
+    case FieldType::Int8:
+      return Create<CDataField_Int8>(schema);
+    case FieldType::UInt8:
+      return Create<CDataField_UInt8>(schema);
+    case FieldType::Int16:
+      return Create<CDataField_Int16>(schema);
+    case FieldType::UInt16:
+      return Create<CDataField_UInt16>(schema);
+    case FieldType::Int32:
+    case FieldType::LocId:
+      return Create<CDataField_Int32>(schema);
+    case FieldType::UInt32:
+      return Create<CDataField_UInt32>(schema);
+    case FieldType::Int64:
+      return Create<CDataField_Int64>(schema);
+    case FieldType::UInt64:
+      return Create<CDataField_UInt64>(schema);
+    case FieldType::Float:
+      return Create<CDataField_Float>(schema);
+    case FieldType::Double:
+      return Create<CDataField_Double>(schema);
+    case FieldType::String:
+    case FieldType::Enum:
+      return Create<CDataField_String>(schema);
+    case FieldType::Struct:
+      return schema.IsWeakPointer() ? Create<CDataField_WeakPointer>(schema)
+                                    : Create<CDataField_Struct>(schema);
+    case FieldType::Reference:
+      return Create<CDataField_Reference>(schema);
+  }
+  // A type code outside the declared range cannot come from a schema file; keep the slot usable.
+  return Create<CDataField_Int32>(schema);
+}
+
+void UninstateObjectIf(const CDataField* field, THandle handle) {
+  if (!field || handle == 0) return;
+  const CSchemaField* schema = field->GetSchema();
+  if (!schema) {
+    LogException(kUninstateSite,
+                 "Error: UninstateObjectIf could not uninstate field as schema was null. Speak to "
+                 "an engineer.");
+    return;
+  }
+  if (!schema->IsWeakPointer()) ObjectRegistry::Instance().UninstateObject(handle);
+}
+
+void ReinstateObjectIf(const CDataField& field, THandle handle) {
+  const CSchemaField* schema = field.GetSchema();
+  if (!schema) {
+    LogException(kReinstateSite, "Could not reinstate object. Field \"%s\"",
+                 field.NameForMessages());
+    return;
+  }
+  if (!schema->IsWeakPointer()) ObjectRegistry::Instance().ReinstateObject(handle);
+}
+
+}  // namespace Database

@@ -1,0 +1,419 @@
+// Fields: the named members of a structure instance. Every field holds an array of elements of
+// one element kind with a maximum count (1 for a single value, the fixed length for a fixed
+// array, a limit for a dynamic array). The eighteen field classes are instantiations of one
+// template family that differ in the stored element kind and in the text codec.
+//
+// Storage: the integer kinds store their bits unsigned (Int32, UInt32 and LocId all store a
+// uint32_t); the codec decides how the bits read and print. Structure fields store structure
+// handles, reference fields record handles.
+//
+// Ownership: a structure owns its field objects (its field table holds them). A field owns its
+// elements and pending texts, never the structures or records whose handles it holds. A field
+// has no name of its own: its name is the key under which its structure holds it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "data/data_object.h"
+#include "data/field_text.h"
+#include "data/object_registry.h"
+#include "schema/model.h"
+
+namespace Database {
+
+class CDataStruct;
+
+// The index that InsertFromText and the add operations take as "append at the end".
+inline constexpr uint32_t kAppendIndex = 0xFFFFFFFFu;
+// parentHandle of a field that no structure holds yet.
+inline constexpr THandle kNoParent = ~THandle{0};
+
+// How a field stores its elements.
+enum class ElementKind : uint8_t {
+  Bits8,         // Bool, Int8, UInt8
+  Bits16,        // Int16, UInt16
+  Bits32,        // Int32, UInt32, LocId
+  Bits64,        // Int64, UInt64
+  Float,         // Float
+  Double,        // Double
+  Text,          // String, Enum
+  StructHandle,  // Struct, owning pointer, weak pointer
+  RecordHandle,  // Reference
+};
+
+template <ElementKind K>
+struct ElementTraits;
+template <>
+struct ElementTraits<ElementKind::Bits8> {
+  using Type = uint8_t;
+};
+template <>
+struct ElementTraits<ElementKind::Bits16> {
+  using Type = uint16_t;
+};
+template <>
+struct ElementTraits<ElementKind::Bits32> {
+  using Type = uint32_t;
+};
+template <>
+struct ElementTraits<ElementKind::Bits64> {
+  using Type = uint64_t;
+};
+template <>
+struct ElementTraits<ElementKind::Float> {
+  using Type = float;
+};
+template <>
+struct ElementTraits<ElementKind::Double> {
+  using Type = double;
+};
+template <>
+struct ElementTraits<ElementKind::Text> {
+  using Type = std::string;
+};
+template <>
+struct ElementTraits<ElementKind::StructHandle> {
+  using Type = TDataStructHandle;
+};
+template <>
+struct ElementTraits<ElementKind::RecordHandle> {
+  using Type = THandle;
+};
+template <ElementKind K>
+using ElementType = typename ElementTraits<K>::Type;
+
+// The element kind that holds host values of type T: integers by width, float, double.
+template <class T>
+constexpr ElementKind StoredKindOf() {
+  if constexpr (std::is_same_v<T, float>) {
+    return ElementKind::Float;
+  } else if constexpr (std::is_same_v<T, double>) {
+    return ElementKind::Double;
+  } else {
+    static_assert(std::is_integral_v<T>);
+    if constexpr (sizeof(T) == 1) return ElementKind::Bits8;
+    if constexpr (sizeof(T) == 2) return ElementKind::Bits16;
+    if constexpr (sizeof(T) == 4) return ElementKind::Bits32;
+    return ElementKind::Bits64;
+  }
+}
+
+// The elements of one field and the most that insertion accepts. Indexes are the caller's to
+// check unless an operation says otherwise.
+template <class T>
+class CDataFieldValue {
+ public:
+  size_t GetCount() const { return elements_.size(); }
+  bool Contains(int64_t index) const {
+    return index >= 0 && static_cast<uint64_t>(index) < elements_.size();
+  }
+  uint64_t GetMaxCount() const { return maxCount_; }
+  void SetMaxCount(uint64_t maxCount) { maxCount_ = maxCount; }
+  bool IsFull() const { return elements_.size() >= maxCount_; }
+
+  const T& Get(size_t index) const { return elements_[index]; }
+  const std::vector<T>& Elements() const { return elements_; }
+
+  // Appends copies of fill until the array has at least count elements.
+  void GrowTo(size_t count, const T& fill) {
+    if (elements_.size() < count) elements_.resize(count, fill);
+  }
+  // Appends copies of value while index is beyond the end, then writes value at index.
+  void SetValue(const T& value, size_t index) {
+    GrowTo(index + 1, value);
+    if (!(elements_[index] == value)) elements_[index] = value;
+  }
+  // Inserts value before position index (index <= count); maxCount is the caller's to check.
+  void Insert(size_t index, T value) {
+    elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
+  }
+  void Erase(size_t index) {
+    elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(index));
+  }
+  // Swaps element index with element index + offset; false (and nothing changes) when either
+  // position lies outside the array.
+  bool Swap(int32_t index, int32_t offset) {
+    const int64_t other = int64_t{index} + offset;
+    if (!Contains(index) || !Contains(other)) return false;
+    std::swap(elements_[static_cast<size_t>(index)], elements_[static_cast<size_t>(other)]);
+    return true;
+  }
+  void Clear() { elements_.clear(); }
+
+ private:
+  std::vector<T> elements_;
+  uint64_t maxCount_ = 1;
+};
+
+class CDataField : public CDataObject {
+ public:
+  static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::DataFieldObject; }
+
+  void Initialize() override {}
+  void ReleaseChildren() override {}
+  void BeginUninstate() override {}
+  void EndUninstate() override {}
+  void BeginInstate() override {}
+  void EndInstate() override {}
+
+  virtual ElementKind GetElementKind() const = 0;
+  virtual uint64_t GetCount() const = 0;
+  virtual void SetMaxCount(uint64_t maxCount) = 0;
+  // Swaps element index with element index + offset; false when either lies outside.
+  virtual bool SwapElements(int32_t index, int32_t offset) = 0;
+  // Inserts an element parsed from text at index (kAppendIndex appends) and returns the position
+  // used; a full field changes nothing and returns index.
+  virtual uint32_t InsertFromText(const char* text, uint32_t index) = 0;
+  // Removes every element; structure fields first take owned structures out of service.
+  virtual void ClearElements() = 0;
+  // Sets element index from text, growing the array to index + 1 elements first.
+  virtual void SetFromText(const char* text, int32_t index) = 0;
+  // Element index as text; "" for an index outside the array.
+  virtual std::string GetAsText(int32_t index) = 0;
+
+  THandle GetParentHandle() const { return parentHandle_; }
+  // Set by the structure that enters the field in its table.
+  void SetParentHandle(THandle parent) { parentHandle_ = parent; }
+  bool IsDirty() const { return dirty_; }
+  // Sets the flag and passes it on to the parent structure when that is in service.
+  void SetDirty(bool dirty);
+
+  // The schema field the field was built from (null once the schema is gone).
+  Schema::CSchemaField* GetSchema() const;
+  THandle GetSchemaHandle() const { return schemaField_; }
+  // The name under which the parent (in service or not) holds the field; "" when the parent
+  // holds no entry for it; null, with an exception logged, when there is no parent.
+  const std::string* GetName() const;
+  // The name for a host: null unless the parent is in service and holds the field.
+  const std::string* GetNameInService() const;
+  // GetName as text for messages: "" when there is none.
+  const char* NameForMessages() const;
+
+  // Host reads. Each returns the neutral value (0, empty text) when the field stores another
+  // element kind or the index lies outside the array.
+  template <class T>
+  T ReadStored(int32_t index) const;
+  const char* ReadText(int32_t index) const;
+  // The stored structure handle.
+  TDataStructHandle ReadStructHandle(int32_t index) const;
+  // The stored structure handle when it names a structure in service, else 0.
+  TDataStructHandle ReadLiveStructHandle(int32_t index) const;
+  // The referenced record after resolving a pending hash for the index.
+  THandle ReadRecordHandle(int32_t index);
+
+ protected:
+  explicit CDataField(THandle schemaField)
+      : CDataObject(ObjectKind::DataFieldObject), schemaField_(schemaField) {}
+
+ private:
+  bool dirty_ = false;
+  THandle parentHandle_ = kNoParent;
+  THandle schemaField_;
+};
+
+// A field whose elements are of kind K.
+template <ElementKind K>
+class CDataFieldOf : public CDataField {
+ public:
+  using Element = ElementType<K>;
+
+  ElementKind GetElementKind() const final { return K; }
+  uint64_t GetCount() const final { return values_.GetCount(); }
+  void SetMaxCount(uint64_t maxCount) final { values_.SetMaxCount(maxCount); }
+  bool SwapElements(int32_t index, int32_t offset) final { return values_.Swap(index, offset); }
+  void ClearElements() override { values_.Clear(); }
+
+  CDataFieldValue<Element>& Values() { return values_; }
+  const CDataFieldValue<Element>& Values() const { return values_; }
+
+ protected:
+  explicit CDataFieldOf(THandle schemaField) : CDataField(schemaField) {}
+
+  CDataFieldValue<Element> values_;
+};
+
+// The field as a field of kind K, or null when it stores another kind (or is null).
+template <ElementKind K>
+CDataFieldOf<K>* FieldAs(CDataField* field) {
+  return field && field->GetElementKind() == K ? static_cast<CDataFieldOf<K>*>(field) : nullptr;
+}
+template <ElementKind K>
+const CDataFieldOf<K>* FieldAs(const CDataField* field) {
+  return field && field->GetElementKind() == K ? static_cast<const CDataFieldOf<K>*>(field)
+                                               : nullptr;
+}
+
+template <class T>
+T CDataField::ReadStored(int32_t index) const {
+  const auto* field = FieldAs<StoredKindOf<T>()>(this);
+  if (!field || !field->Values().Contains(index)) return T{};
+  return static_cast<T>(field->Values().Get(static_cast<size_t>(index)));
+}
+
+// Text codecs: Parse reads an element by stream-extraction rules, Format appends its text, Fill
+// is what SetFromText grows the array with (given the parsed value).
+
+// Integers shown as Shown and read as Read (a wider type for the 8-bit kinds, whose low byte is
+// kept). The 8-bit kinds grow with the new value, wider ones with 0.
+template <class Shown, class Read>
+struct IntegerText {
+  using Stored = std::make_unsigned_t<Shown>;
+  static Stored Parse(const char* text) {
+    return static_cast<Stored>(ParseStreamInteger<Read>(text));
+  }
+  static void Format(Stored value, std::string& out) {
+    if constexpr (sizeof(Shown) == 1) {
+      AppendDecimal(static_cast<int>(static_cast<Shown>(value)), out);
+    } else {
+      AppendDecimal(static_cast<Shown>(value), out);
+    }
+  }
+  static Stored Fill(Stored value) { return sizeof(Shown) == 1 ? value : Stored{0}; }
+};
+
+// Floating point in the %g style with Digits significant digits.
+template <class T, int Digits>
+struct FloatingText {
+  static T Parse(const char* text) {
+    if constexpr (std::is_same_v<T, float>) {
+      return ParseStreamFloat(text);
+    } else {
+      return ParseAtof(text);
+    }
+  }
+  static void Format(T value, std::string& out) {
+    AppendGeneral(static_cast<double>(value), Digits, out);
+  }
+  static T Fill(T) { return T{0}; }
+};
+
+struct PlainText {
+  static std::string Parse(const char* text) { return text ? text : ""; }
+  static void Format(const std::string& value, std::string& out) { out += value; }
+  static const std::string& Fill(const std::string& value) { return value; }
+};
+
+// Handles in unsigned decimal; the array grows with FillValue.
+template <THandle FillValue>
+struct HandleText {
+  static THandle Parse(const char* text) { return ParseStreamInteger<THandle>(text); }
+  static void Format(THandle value, std::string& out) { AppendDecimal(value, out); }
+  static THandle Fill(THandle) { return FillValue; }
+};
+
+// A field of kind K whose text conversions are Codec's.
+template <ElementKind K, class Codec>
+class CDataFieldScalar : public CDataFieldOf<K> {
+ public:
+  explicit CDataFieldScalar(THandle schemaField) : CDataFieldOf<K>(schemaField) {}
+
+  uint32_t InsertFromText(const char* text, uint32_t index) override {
+    auto& values = this->values_;
+    if (values.IsFull()) return index;
+    const size_t count = values.GetCount();
+    const size_t position = index == kAppendIndex || index > count ? count : index;
+    values.Insert(position, Codec::Parse(text));
+    return static_cast<uint32_t>(position);
+  }
+
+  void SetFromText(const char* text, int32_t index) override {
+    if (index < 0) return;
+    auto value = Codec::Parse(text);
+    const auto position = static_cast<size_t>(index);
+    this->values_.GrowTo(position + 1, Codec::Fill(value));
+    this->values_.SetValue(value, position);
+  }
+
+  std::string GetAsText(int32_t index) override {
+    std::string text;
+    if (this->values_.Contains(index)) {
+      Codec::Format(this->values_.Get(static_cast<size_t>(index)), text);
+    }
+    return text;
+  }
+};
+
+using CDataField_Bool = CDataFieldScalar<ElementKind::Bits8, IntegerText<int8_t, int16_t>>;
+// Int8 reads and prints exactly like Bool.
+using CDataField_Int8 = CDataField_Bool;
+using CDataField_UInt8 = CDataFieldScalar<ElementKind::Bits8, IntegerText<uint8_t, uint16_t>>;
+using CDataField_Int16 = CDataFieldScalar<ElementKind::Bits16, IntegerText<int16_t, int16_t>>;
+using CDataField_UInt16 = CDataFieldScalar<ElementKind::Bits16, IntegerText<uint16_t, uint16_t>>;
+using CDataField_Int32 = CDataFieldScalar<ElementKind::Bits32, IntegerText<int32_t, int32_t>>;
+using CDataField_LocId = CDataField_Int32;
+using CDataField_UInt32 = CDataFieldScalar<ElementKind::Bits32, IntegerText<uint32_t, uint32_t>>;
+using CDataField_Int64 = CDataFieldScalar<ElementKind::Bits64, IntegerText<int64_t, int64_t>>;
+using CDataField_UInt64 = CDataFieldScalar<ElementKind::Bits64, IntegerText<uint64_t, uint64_t>>;
+using CDataField_Float = CDataFieldScalar<ElementKind::Float, FloatingText<float, 7>>;
+using CDataField_Double = CDataFieldScalar<ElementKind::Double, FloatingText<double, 16>>;
+using CDataField_String = CDataFieldScalar<ElementKind::Text, PlainText>;
+// An enumeration value is its enumerable's name, not compared with the enumeration.
+using CDataField_Enum = CDataField_String;
+
+// Structure handles: by-value structures and owning pointers (which own what they hold) and, in
+// the derived class, weak pointers (which only name their targets).
+class CDataField_Struct
+    : public CDataFieldScalar<ElementKind::StructHandle, HandleText<~THandle{0}>> {
+ public:
+  using CDataFieldScalar::CDataFieldScalar;
+  // Takes owned structures out of service (UninstateObjectIf), then removes every element.
+  void ClearElements() override;
+};
+using CDataField_Pointer = CDataField_Struct;
+
+class CDataField_WeakPointer final : public CDataField_Struct {
+ public:
+  using CDataField_Struct::CDataField_Struct;
+
+  // Records url as the pending target of element index, which becomes 0 until Resolve. The text
+  // "#Error#" is logged as unresolvable instead and leaves element index 0.
+  void SetUnresolved(const char* url, size_t index);
+  // Resolves every pending URL within the record of the field's parent; each element becomes the
+  // structure found, or 0. False (logged) when the field has no parent.
+  bool Resolve();
+  bool HasPending() const { return !pendingUrls_.empty(); }
+
+ private:
+  std::vector<std::optional<std::string>> pendingUrls_;  // index-aligned with the elements
+};
+
+// Record handles; a record file names the record by its hash, which stays pending until the
+// whole database is read. A pending entry occupies its element, which holds 0 until resolved.
+class CDataField_Reference final
+    : public CDataFieldScalar<ElementKind::RecordHandle, HandleText<THandle{0}>> {
+ public:
+  using CDataFieldScalar::CDataFieldScalar;
+
+  // The referenced record's hash (after resolving the index); "" when there is none.
+  std::string GetAsText(int32_t index) override;
+  // Makes hash the pending entry of element index (which becomes 0 until resolved).
+  void SetPendingHash(size_t index, std::string hash);
+  // Element index becomes the record registered under its pending hash, or 0; the entry goes.
+  void ResolveEntry(uint64_t index);
+  // Resolves every pending entry.
+  void ResolvePending();
+  // Drops a pending entry without resolving it.
+  void DropPending(uint64_t index) { pendingHashes_.erase(index); }
+
+ private:
+  std::map<uint64_t, std::string> pendingHashes_;
+};
+
+// Creates, registers and returns the field class for the schema field (by field type and
+// option). The caller enters it in a structure.
+ObjectPtr<CDataField> CreateField(const Schema::CSchemaField& schema);
+
+// Takes the structure handle out of service unless the field is a weak pointer. Nothing for a
+// null field or handle 0; logged when the field has no schema.
+void UninstateObjectIf(const CDataField* field, THandle handle);
+// Puts the structure handle back in service unless the field is a weak pointer; logged when
+// the field has no schema.
+void ReinstateObjectIf(const CDataField& field, THandle handle);
+
+}  // namespace Database

@@ -1,0 +1,382 @@
+#include "data/data_struct.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "data/data_record.h"
+#include "data/url.h"
+#include "frame/log.h"
+
+namespace Database {
+
+namespace {
+
+using Schema::CSchemaEnum;
+using Schema::CSchemaField;
+using Schema::CSchemaStruct;
+using Schema::FieldOption;
+using Schema::FieldType;
+using Schema::StorageType;
+
+constexpr LogSite kSetParentSite{"DataStruct", 1031, "Database::CDataStruct::SetParentStruct"};
+constexpr LogSite kResolveWeakSite{"DataStruct", 1140,
+                                   "Database::CDataStruct::ResolveWeakPointers"};
+
+constexpr uint64_t kDefaultsDynamicMax = 9999;
+
+const std::string kEmptyText;
+
+// The structure handles a field holds, or null for a field of another kind.
+const std::vector<TDataStructHandle>* HeldHandles(const CDataField& field) {
+  const auto* structs = FieldAs<ElementKind::StructHandle>(&field);
+  return structs ? &structs->Values().Elements() : nullptr;
+}
+
+bool BoolDefault(const std::string* text) {
+  std::string lower = text ? *text : "0";
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower.find("true") != std::string::npos || lower.find('1') != std::string::npos;
+}
+
+}  // namespace
+
+// Calls visit(entry, handle) for every element of every field that owns structures, in table
+// and element order, zero handles included.
+template <class Visit>
+void CDataStruct::ForEachOwnedHandle(Visit visit) const {
+  for (const FieldEntry& entry : fields_) {
+    const CSchemaField* schema = entry.field->GetSchema();
+    if (!schema || !OwnsStructures(*schema)) continue;
+    if (const auto* handles = HeldHandles(*entry.field)) {
+      for (const TDataStructHandle handle : *handles) visit(entry, handle);
+    }
+  }
+}
+
+CDataStruct::CDataStruct(ObjectKind kind) : CDataObject(kind) {}
+
+CDataStruct::~CDataStruct() = default;
+
+ObjectPtr<CDataStruct> CDataStruct::Create(bool outOfService) {
+  return ObjectPtr<CDataStruct>(
+      ObjectRegistry::Instance().RegisterObject(std::make_unique<CDataStruct>(), outOfService));
+}
+
+void CDataStruct::Initialize() {
+  schemaHandle_ = 0;
+  parentHandle_ = 0;
+  polymorphicType_ = 0;
+  dirty_ = false;
+  extras_.reset();
+}
+
+void CDataStruct::ReleaseChildren() {
+  // A held structure is owned only when it names this structure as its parent: a handle that an
+  // edit stored in a second place is destroyed by its own parent.
+  std::vector<THandle> owned;
+  ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
+    const CDataStruct* child = ResolveAnyState<CDataStruct>(handle);
+    if (child && !child->IsRecord() && child->parentHandle_ == GetHandle()) {
+      owned.push_back(handle);
+    }
+  });
+  ObjectRegistry& registry = ObjectRegistry::Instance();
+  for (const THandle handle : owned) registry.DestroyObject(handle);
+  extras_.reset();
+  fields_.clear();
+}
+
+void CDataStruct::BeginUninstate() {
+  CDataRecord* record = GetRecord();
+  if (record && record != this) record->RemovePointableStructure(GetHandle());
+  ObjectRegistry& registry = ObjectRegistry::Instance();
+  ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
+    if (handle != 0) registry.UninstateObject(handle);
+  });
+}
+
+void CDataStruct::EndInstate() {
+  CDataRecord* record = GetRecord();
+  if (record && record != this) record->AddPointableStructure(GetHandle());
+  ObjectRegistry& registry = ObjectRegistry::Instance();
+  ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
+    if (handle != 0) registry.ReinstateObject(handle);
+  });
+}
+
+Schema::CSchemaStruct* CDataStruct::GetSchemaStruct() const {
+  return Resolve<CSchemaStruct>(schemaHandle_);
+}
+
+const std::string& CDataStruct::GetTypeName() const {
+  const CSchemaStruct* type = GetSchemaStruct();
+  return type ? type->GetName() : kEmptyText;
+}
+
+const std::string* CDataStruct::GetName() const {
+  const CDataStruct* parent = Resolve<CDataStruct>(parentHandle_);
+  if (!parent) return nullptr;
+  for (const FieldEntry& entry : parent->fields_) {
+    const CSchemaField* schema = entry.field->GetSchema();
+    const auto* handles = HeldHandles(*entry.field);
+    if (!schema || !OwnsStructures(*schema) || !handles || handles->empty()) continue;
+    const bool holds =
+        schema->GetStorageType() == StorageType::Single
+            ? handles->front() == GetHandle()
+            : std::find(handles->begin(), handles->end(), GetHandle()) != handles->end();
+    if (holds) return entry.name;
+  }
+  return nullptr;
+}
+
+THandle CDataStruct::GetRecordHandle() const {
+  if (IsRecord()) return GetHandle();
+  for (THandle link = parentHandle_;;) {
+    const CDataStruct* ancestor = Resolve<CDataStruct>(link);
+    if (!ancestor) return 0;
+    if (ancestor->IsRecord()) return link;
+    link = ancestor->parentHandle_;
+  }
+}
+
+CDataRecord* CDataStruct::GetRecord() const { return Resolve<CDataRecord>(GetRecordHandle()); }
+
+void CDataStruct::SetParentStruct(THandle handle) {
+  if (!Resolve<CDataStruct>(handle)) {
+    LogException(kSetParentSite, "Setting parent to a null handle.");
+    return;
+  }
+  parentHandle_ = handle;
+}
+
+void CDataStruct::SetDirty(bool dirty) {
+  dirty_ = dirty;
+  if (CDataStruct* parent = Resolve<CDataStruct>(parentHandle_)) parent->SetDirty(dirty);
+}
+
+const std::string* CDataStruct::GetUserData() const {
+  return extras_ && extras_->userData ? &*extras_->userData : nullptr;
+}
+
+void CDataStruct::SetUserData(const char* text) {
+  std::optional<std::string>& userData = GetExtras().userData;
+  if (!userData) userData.emplace();
+  const std::string_view newText = text ? text : "";
+  if (*userData == newText) return;
+  userData->assign(newText);
+  SetDirty(true);
+}
+
+void CDataStruct::SetPolymorphicType(THandle type) {
+  const CSchemaStruct* declared = GetSchemaStruct();
+  if (!declared) return;
+  if (type == schemaHandle_) {
+    polymorphicType_ = 0;
+  } else {
+    const std::vector<THandle> derived = declared->StructsThatInheritFromMe();
+    if (std::find(derived.begin(), derived.end(), type) == derived.end()) {
+      const CSchemaStruct* refused = Resolve<CSchemaStruct>(type);
+      LogError("Error setting Polymorphic type. Structure \"%s\" does not inherit from \"%s\".",
+               refused ? refused->GetName().c_str() : "", declared->GetName().c_str());
+      return;
+    }
+    polymorphicType_ = type;
+  }
+  if (CDataRecord* record = GetRecord()) record->SetDirty(true);
+  BuildDefaults(schemaHandle_, polymorphicType_);
+}
+
+THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType) {
+  const CSchemaStruct* type =
+      Resolve<CSchemaStruct>(polymorphicType != 0 ? polymorphicType : declaredType);
+  if (!type) return GetHandle();
+  schemaHandle_ = declaredType;
+  ForEachSchemaField(*type, [&](const CSchemaField& schema) {
+    if (!FindField(schema.GetName())) BuildDefaultElements(schema, AddField(schema));
+  });
+  return GetHandle();
+}
+
+void CDataStruct::BuildDefaultElements(const CSchemaField& schema, CDataField& field) {
+  size_t count = 1;
+  switch (schema.GetStorageType()) {
+    case StorageType::Single:
+      break;
+    case StorageType::DynamicArray:
+      field.SetMaxCount(kDefaultsDynamicMax);
+      count = 0;
+      break;
+    case StorageType::FixedArray:
+      field.SetMaxCount(schema.GetFixedArraySize());
+      count = static_cast<size_t>(schema.GetFixedArraySize());
+      break;
+  }
+  const std::string* defaultText = schema.GetKeyValue("default");
+  for (size_t index = 0; index < count; ++index) {
+    switch (schema.GetFieldType()) {
+      case FieldType::Bool:
+        FieldAs<ElementKind::Bits8>(&field)->Values().SetValue(BoolDefault(defaultText) ? 1 : 0,
+                                                               index);
+        break;
+      case FieldType::String:
+        field.SetFromText(defaultText ? defaultText->c_str() : "", static_cast<int32_t>(index));
+        break;
+      case FieldType::Enum: {
+        const CSchemaEnum* enumeration = Resolve<CSchemaEnum>(schema.GetCustomType());
+        std::string value;
+        if (defaultText && enumeration && enumeration->HasEnumerable(*defaultText)) {
+          value = *defaultText;
+        } else {
+          if (enumeration && !enumeration->Enumerables().empty()) {
+            value = enumeration->Enumerables().front();
+          }
+          if (defaultText) {
+            LogError(
+                "Specified default value %s for Enum %s is not a valid enumerable. Defaulting to "
+                "first.",
+                defaultText->c_str(), schema.GetName().c_str());
+          }
+        }
+        FieldAs<ElementKind::Text>(&field)->Values().SetValue(value, index);
+        break;
+      }
+      case FieldType::Struct: {
+        auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
+        if (schema.GetFieldOption() == FieldOption::OptionPointer || schema.IsWeakPointer()) {
+          handles.SetValue(0, index);
+        } else {
+          ObjectPtr<CDataStruct> child = CreateChild();
+          child->BuildDefaults(schema.GetCustomType(), 0);
+          handles.SetValue(child.release()->GetHandle(), index);
+        }
+        break;
+      }
+      case FieldType::Reference:
+        FieldAs<ElementKind::RecordHandle>(&field)->Values().SetValue(0, index);
+        break;
+      default:
+        field.SetFromText(defaultText ? defaultText->c_str() : "0", static_cast<int32_t>(index));
+        break;
+    }
+  }
+}
+
+CDataField* CDataStruct::FindField(std::string_view name) const {
+  for (const FieldEntry& entry : fields_) {
+    if (*entry.name == name) return entry.field.get();
+  }
+  return nullptr;
+}
+
+THandle CDataStruct::FieldByName(std::string_view name) const {
+  const CDataField* field = FindField(name);
+  return field ? field->GetHandle() : 0;
+}
+
+const std::string* CDataStruct::NameOfField(const CDataField& field) const {
+  for (const FieldEntry& entry : fields_) {
+    if (entry.field.get() == &field) return entry.name;
+  }
+  return nullptr;
+}
+
+CDataField& CDataStruct::AddField(const CSchemaField& schema) {
+  ObjectPtr<CDataField> field = CreateField(schema);
+  field->SetParentHandle(GetHandle());
+  fields_.push_back({&schema.GetName(), std::move(field)});
+  return *fields_.back().field;
+}
+
+CDataField& CDataStruct::FieldFor(const CSchemaField& schema, size_t hint, bool* created) {
+  if (hint < fields_.size() && *fields_[hint].name == schema.GetName()) {
+    return *fields_[hint].field;
+  }
+  if (CDataField* field = FindField(schema.GetName())) return *field;
+  if (created) *created = true;
+  return AddField(schema);
+}
+
+ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
+  ObjectPtr<CDataStruct> child = Create();
+  child->parentHandle_ = GetHandle();
+  return child;
+}
+
+void CDataStruct::KeepReplaced(THandle handle) {
+  CDataStruct* replaced = ResolveAnyState<CDataStruct>(handle);
+  if (!replaced || replaced->IsRecord() || replaced->parentHandle_ != GetHandle()) return;
+  if (replaced->IsInstated()) ObjectRegistry::Instance().UninstateObject(handle);
+  GetExtras().replaced.emplace_back(replaced);
+}
+
+void CDataStruct::ReplaceHeld(CDataField& field, THandle handle) {
+  auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
+  const THandle previous = handles.GetCount() > 0 ? handles.Get(0) : 0;
+  handles.SetValue(handle, 0);
+  if (previous != 0 && previous != handle) KeepReplaced(previous);
+}
+
+CDataStruct::Extras& CDataStruct::GetExtras() {
+  if (!extras_) extras_ = std::make_unique<Extras>();
+  return *extras_;
+}
+
+const std::string& CDataStruct::GetURL() {
+  std::string& url = GetExtras().urlText;
+  url = BuildURL(*this);
+  return url;
+}
+
+void CDataStruct::CollectOwnedStructures(std::vector<THandle>& out) const {
+  ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
+    if (const CDataStruct* child = handle != 0 ? Resolve<CDataStruct>(handle) : nullptr) {
+      out.push_back(handle);
+      child->CollectOwnedStructures(out);
+    }
+  });
+}
+
+void CDataStruct::RegisterPointables(CDataRecord& record) {
+  std::vector<THandle> owned;
+  CollectOwnedStructures(owned);
+  for (const THandle handle : owned) record.AddPointableStructure(handle);
+}
+
+void CDataStruct::ResolveWeakPointers() {
+  for (const FieldEntry& entry : fields_) {
+    const CSchemaField* schema = entry.field->GetSchema();
+    if (!schema) continue;
+    if (schema->IsWeakPointer()) {
+      if (!static_cast<CDataField_WeakPointer&>(*entry.field).Resolve()) {
+        const CDataRecord* record = GetRecord();
+        LogException(kResolveWeakSite, "Could not resolve weak pointer for field %s in record %s",
+                     entry.name->c_str(), record ? record->GetFileName().c_str() : "");
+      }
+    } else if (schema->GetFieldType() == FieldType::Struct) {
+      for (const TDataStructHandle handle : *HeldHandles(*entry.field)) {
+        if (CDataStruct* child = handle != 0 ? Resolve<CDataStruct>(handle) : nullptr) {
+          child->ResolveWeakPointers();
+        }
+      }
+    }
+  }
+}
+
+void CDataStruct::ResolveReferences() {
+  for (const FieldEntry& entry : fields_) {
+    const CSchemaField* schema = entry.field->GetSchema();
+    if (!schema) continue;
+    if (schema->GetFieldType() == FieldType::Reference &&
+        schema->GetFieldOption() == FieldOption::OptionAmpersand) {
+      static_cast<CDataField_Reference&>(*entry.field).ResolvePending();
+    } else if (OwnsStructures(*schema)) {
+      for (const TDataStructHandle handle : *HeldHandles(*entry.field)) {
+        if (CDataStruct* child = handle != 0 ? Resolve<CDataStruct>(handle) : nullptr) {
+          child->ResolveReferences();
+        }
+      }
+    }
+  }
+}
+
+}  // namespace Database

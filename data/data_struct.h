@@ -1,0 +1,212 @@
+// Structures: instances of schema structures, built from the schema (BuildDefaults) or read from
+// the record file form (Load). A record (data_record.h) is the top-level structure of one file.
+//
+// Ownership: a structure owns its field objects and the structures that its by-value and
+// owning-pointer fields hold; ReleaseChildren destroys both through the registry. A structure
+// detached by an edit belongs to whatever detached it; a structure that re-reading replaced is
+// kept out of service by the structure that held it (undo steps may still name its fields) and
+// destroyed with it. Weak pointers and references only name their targets.
+//
+// The field table keeps insertion order, which is schema inheritance order (the most basic
+// ancestor's fields first), so files written from it are deterministic. Names are exact and
+// unique; a table entry's name is its schema field's name, which outlives the structure (every
+// data object is destroyed before the schema is torn down).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/data_field.h"
+#include "data/data_object.h"
+#include "data/object_registry.h"
+#include "schema/model.h"
+
+namespace tinyxml2 {
+class XMLDocument;
+class XMLElement;
+class XMLNode;
+}  // namespace tinyxml2
+
+namespace Database {
+
+class CDataRecord;
+
+class CDataStruct : public CDataObject {
+ public:
+  CDataStruct() : CDataStruct(ObjectKind::DataStructObject) {}
+  ~CDataStruct() override;
+  static bool MatchesKind(ObjectKind kind) {
+    return kind == ObjectKind::DataStructObject || kind == ObjectKind::DataRecordObject;
+  }
+  // Creates and registers a structure, in service unless outOfService. Its parent is 0.
+  static ObjectPtr<CDataStruct> Create(bool outOfService = false);
+
+  void Initialize() override;
+  // Destroys the held structures, the replaced ones and every field.
+  void ReleaseChildren() override;
+  // Leaves the record's pointable list and takes the owned structures out of service.
+  void BeginUninstate() override;
+  void EndUninstate() override {}
+  void BeginInstate() override {}
+  // Joins the record's pointable list and puts the owned structures back in service.
+  void EndInstate() override;
+
+  bool IsRecord() const { return GetObjectKind() == ObjectKind::DataRecordObject; }
+  THandle GetSchemaHandle() const { return schemaHandle_; }
+  THandle GetParentHandle() const { return parentHandle_; }
+  THandle GetPolymorphicType() const { return polymorphicType_; }
+  bool IsDirty() const { return dirty_; }
+
+  // The declared schema structure, or null.
+  Schema::CSchemaStruct* GetSchemaStruct() const;
+  // Its name; "" when it cannot be found.
+  const std::string& GetTypeName() const;
+  // For a structure: the name of the parent's field that owns it (by value or owning pointer);
+  // null when the parent is not in service or no such field holds it. A record: its name.
+  virtual const std::string* GetName() const;
+  // The structure itself when it is a record, else the nearest record up the parent chain; 0 as
+  // soon as a link cannot be followed.
+  THandle GetRecordHandle() const;
+  CDataRecord* GetRecord() const;
+
+  // The parent becomes handle when that names a structure in service; logged otherwise.
+  void SetParentStruct(THandle handle);
+  // Sets the flag and passes it on up the parent chain.
+  void SetDirty(bool dirty);
+  // Null when no user data was ever set.
+  const std::string* GetUserData() const;
+  // Stores a differing text and marks the structure dirty; creates empty user data first.
+  void SetUserData(const char* text);
+  // The declared type clears the polymorphic type; a type deriving from it becomes the
+  // polymorphic type and its missing fields are built with defaults; anything else is logged.
+  void SetPolymorphicType(THandle type);
+  // Creates, with default values, the fields that the type to build (the polymorphic type when
+  // given, else the declared one) has and the structure lacks. Returns the own handle.
+  THandle BuildDefaults(THandle declaredType, THandle polymorphicType);
+
+  // The field table, in insertion order.
+  size_t GetFieldCount() const { return fields_.size(); }
+  const std::string& GetFieldName(size_t index) const { return *fields_[index].name; }
+  CDataField& GetField(size_t index) const { return *fields_[index].field; }
+  CDataField* FindField(std::string_view name) const;
+  // Handle of the field of that name, or 0.
+  THandle FieldByName(std::string_view name) const;
+  // The name under which the table holds field, or null.
+  const std::string* NameOfField(const CDataField& field) const;
+
+  // Reads the structure element at node (a leading comment and declaration are skipped) as a
+  // structure of the named type; with a filter only the field of that name is read. Returns the
+  // own handle, or 0 for a "null" element or an unknown type. Structures that reading adds to a
+  // structure inside a record join the record's pointable list; after reading a whole record,
+  // call RegisterPointables with the record itself.
+  THandle Load(const std::string& typeName, const tinyxml2::XMLNode* node, const char* filter);
+  // Builds the structure's element in document (the caller inserts it). With a filter only the
+  // field of that name is written; emptyWeakPointers writes a single weak pointer without a
+  // target as an empty attribute instead of leaving it out.
+  tinyxml2::XMLElement* WriteElement(const char* elementName, tinyxml2::XMLDocument& document,
+                                     const char* filter, bool emptyWeakPointers);
+  // The structure's element, named by GetName (the type name when it has none), printed into
+  // the database's export buffer, which the next export or serialisation overwrites.
+  const std::string& Serialize(const char* filter, bool emptyWeakPointers);
+  // True when text parses and its first element is named as GetName says.
+  bool CanDeserialize(const char* text) const;
+  // Reads text into the structure (see Load), then resolves its weak pointers. Text that does
+  // not parse changes nothing.
+  void Deserialize(const char* text, const char* filter);
+
+  // The structure's path inside its record ("#Error#" when it cannot be named), held until the
+  // next call.
+  const std::string& GetURL();
+  // Adds every owned structure below this one to the record's pointable list, depth first,
+  // parent before its children.
+  virtual void RegisterPointables(CDataRecord& record);
+  // Resolves the pending URLs of every weak pointer in the owned tree.
+  void ResolveWeakPointers();
+  // Resolves the pending hashes of every stored reference in the owned tree.
+  void ResolveReferences();
+
+ protected:
+  explicit CDataStruct(ObjectKind kind);
+
+  // Appends the handles of the owned structures in service below this one, depth first.
+  void CollectOwnedStructures(std::vector<THandle>& out) const;
+
+ private:
+  struct FieldEntry {
+    const std::string* name;
+    ObjectPtr<CDataField> field;
+  };
+  // Rarely used state, allocated on first use.
+  struct Extras {
+    std::string urlText;
+    std::optional<std::string> userData;
+    std::vector<ObjectPtr<CDataStruct>> replaced;
+  };
+
+  Extras& GetExtras();
+  // Every element handle of the fields that own structures, in table and element order.
+  template <class Visit>
+  void ForEachOwnedHandle(Visit visit) const;
+  // Creates the field for schema and enters it; the table keeps the schema field's name.
+  CDataField& AddField(const Schema::CSchemaField& schema);
+  // Sets the maximum count and creates the default elements of a field just built.
+  void BuildDefaultElements(const Schema::CSchemaField& schema, CDataField& field);
+  // The field named as schema, created and entered when missing (then created is set); hint is
+  // where the table is expected to hold it.
+  CDataField& FieldFor(const Schema::CSchemaField& schema, size_t hint, bool* created = nullptr);
+  // A new structure placed under this one (its parent set directly, since this structure may
+  // itself be out of service while it is built).
+  ObjectPtr<CDataStruct> CreateChild() const;
+  // Takes a structure that an owning field no longer holds out of service and keeps it.
+  void KeepReplaced(THandle handle);
+  // Element 0 of an owning field becomes handle; the structure it held before is kept replaced.
+  void ReplaceHeld(CDataField& field, THandle handle);
+
+  // Reading (record_reader.cpp).
+  THandle ReadElement(const std::string& typeName, const tinyxml2::XMLElement& element,
+                      const char* filter);
+  void ReadArrayField(const Schema::CSchemaField& schema, CDataField& field,
+                      const tinyxml2::XMLElement& element);
+  void ReadStructEntry(const Schema::CSchemaField& schema, CDataField& field,
+                       const tinyxml2::XMLElement& entry);
+  void PadStructEntry(const Schema::CSchemaField& schema, CDataField& field,
+                      const tinyxml2::XMLElement& element);
+  void ReadSingleStructField(const Schema::CSchemaField& schema, size_t hint,
+                             const tinyxml2::XMLElement& element);
+
+  THandle schemaHandle_ = 0;
+  THandle parentHandle_ = 0;
+  THandle polymorphicType_ = 0;
+  bool dirty_ = false;
+  std::vector<FieldEntry> fields_;
+  std::unique_ptr<Extras> extras_;
+};
+
+// Calls visit(schemaField) for every field of the type, the most basic ancestor's fields first,
+// each level in declaration order (inheritance order).
+template <class Visit>
+void ForEachSchemaField(const Schema::CSchemaStruct& type, Visit visit) {
+  std::vector<const Schema::CSchemaStruct*> chain;
+  for (const Schema::CSchemaStruct* level = &type; level; level = level->GetParent()) {
+    bool repeated = false;
+    for (const Schema::CSchemaStruct* seen : chain) repeated = repeated || seen == level;
+    if (repeated) break;  // a cyclic chain is cut where it repeats
+    chain.push_back(level);
+  }
+  for (auto level = chain.rbegin(); level != chain.rend(); ++level) {
+    for (size_t index = 0; index < (*level)->GetOwnFieldCount(); ++index) {
+      visit(*(*level)->GetOwnField(index));
+    }
+  }
+}
+
+// True for a Struct field that owns what it holds (by value or owning pointer).
+inline bool OwnsStructures(const Schema::CSchemaField& schema) {
+  return schema.GetFieldType() == Schema::FieldType::Struct && !schema.IsWeakPointer();
+}
+
+}  // namespace Database

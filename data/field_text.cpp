@@ -1,0 +1,56 @@
+#include "data/field_text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace Database {
+
+namespace FieldText {
+
+const char* SkipSpaceAndSign(const char* text, bool* negative) {
+  // The C locale's white space, as stream extraction and atoi skip it.
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  *negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  return text;
+}
+
+bool ReadMagnitude(const char* text, uint64_t* magnitude) {
+  const char* end = text;
+  while (*end >= '0' && *end <= '9') ++end;
+  if (end == text) return false;
+  if (std::from_chars(text, end, *magnitude).ec != std::errc{}) {
+    *magnitude = std::numeric_limits<uint64_t>::max();
+  }
+  return true;
+}
+
+}  // namespace FieldText
+
+int32_t ParseAtoi(const char* text) {
+  if (!text) return 0;
+  bool negative = false;
+  uint64_t magnitude = 0;
+  if (!FieldText::ReadMagnitude(FieldText::SkipSpaceAndSign(text, &negative), &magnitude)) {
+    return 0;
+  }
+  constexpr auto kMax = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+  if (negative) {
+    return magnitude > kMax ? std::numeric_limits<int32_t>::min()
+                            : -static_cast<int32_t>(magnitude);
+  }
+  return magnitude > kMax ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
+}
+
+double ParseAtof(const char* text) { return text ? std::strtod(text, nullptr) : 0.0; }
+
+float ParseStreamFloat(const char* text) { return text ? std::strtof(text, nullptr) : 0.0f; }
+
+void AppendGeneral(double value, int significantDigits, std::string& out) {
+  char buffer[40];
+  const int length = std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
+  if (length > 0) out.append(buffer, static_cast<size_t>(length));
+}
+
+}  // namespace Database

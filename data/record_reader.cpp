@@ -1,0 +1,347 @@
+// Reading the record file form into a structure. The reader walks the schema, not the document:
+// attributes and elements that name no field are ignored, a scalar missing from the document
+// reads as its zero value, a missing owned structure as a default structure (none for an owning
+// pointer), a missing array as empty (padded when fixed). Weak pointers and references are only
+// recorded as pending texts here; they are resolved once the record (URLs) or the database
+// (hashes) has been read.
+#include <tinyxml2.h>
+
+#include <cstring>
+#include <string>
+
+#include "data/data_record.h"
+#include "data/data_struct.h"
+#include "data/field_text.h"
+#include "frame/log.h"
+#include "frame/platform.h"
+
+namespace Database {
+
+namespace {
+
+using Schema::CSchemaField;
+using Schema::CSchemaStruct;
+using Schema::FieldOption;
+using Schema::FieldType;
+using Schema::SchemaRegistry;
+using Schema::StorageType;
+using tinyxml2::XMLAttribute;
+using tinyxml2::XMLElement;
+using tinyxml2::XMLNode;
+
+constexpr LogSite kFixedLengthSite{"DataStruct", 382, "Database::CDataStruct::Load"};
+
+constexpr uint64_t kReadDynamicMax = 1000;
+
+const std::string kEmptyText;
+
+// Attribute lookup by name. Attributes are normally written in field order, so each search starts
+// after the previous match and wraps around: reading a structure costs one pass in the usual case.
+class AttributeCursor {
+ public:
+  explicit AttributeCursor(const XMLElement& element) : element_(element) {}
+
+  // The attribute's value, or null when the element has no attribute of that name.
+  const char* Find(const std::string& name) {
+    for (const XMLAttribute* at = next_; at; at = at->Next()) {
+      if (Matches(*at, name)) return Take(*at);
+    }
+    for (const XMLAttribute* at = element_.FirstAttribute(); at != next_; at = at->Next()) {
+      if (Matches(*at, name)) return Take(*at);
+    }
+    return nullptr;
+  }
+
+ private:
+  static bool Matches(const XMLAttribute& attribute, const std::string& name) {
+    return std::strcmp(attribute.Name(), name.c_str()) == 0;
+  }
+  const char* Take(const XMLAttribute& attribute) {
+    next_ = attribute.Next();
+    return attribute.Value();
+  }
+
+  const XMLElement& element_;
+  const XMLAttribute* next_ = nullptr;
+};
+
+bool IsNullElement(const XMLElement& element) {
+  return Platform::CompareNoCase(element.Name(), "null") == 0;
+}
+
+bool IsAmpersandReference(const CSchemaField& schema) {
+  return schema.GetFieldType() == FieldType::Reference &&
+         schema.GetFieldOption() == FieldOption::OptionAmpersand;
+}
+
+const std::string& CustomTypeName(const CSchemaField& schema) {
+  const CSchemaStruct* type = Resolve<CSchemaStruct>(schema.GetCustomType());
+  return type ? type->GetName() : kEmptyText;
+}
+
+template <ElementKind K>
+void StoreFirst(CDataField& field, ElementType<K> value) {
+  if (auto* typed = FieldAs<K>(&field)) typed->Values().SetValue(value, 0);
+}
+
+// Element 0 of a scalar field from its attribute text (null when absent), by the single-value
+// rules of the record file form.
+void ReadScalarAttribute(FieldType type, CDataField& field, const char* text) {
+  switch (type) {
+    case FieldType::Bool: {
+      const bool isTrue =
+          text && (Platform::CompareNoCase(text, "true") == 0 || std::strcmp(text, "1") == 0);
+      StoreFirst<ElementKind::Bits8>(field, isTrue ? 1 : 0);
+      break;
+    }
+    case FieldType::Int8:
+    case FieldType::UInt8:
+      StoreFirst<ElementKind::Bits8>(field, static_cast<uint8_t>(ParseAtoi(text)));
+      break;
+    case FieldType::Int16:
+    case FieldType::UInt16:
+      StoreFirst<ElementKind::Bits16>(field, static_cast<uint16_t>(ParseAtoi(text)));
+      break;
+    case FieldType::Int32:
+    case FieldType::LocId:
+      StoreFirst<ElementKind::Bits32>(field, static_cast<uint32_t>(ParseAtoi(text)));
+      break;
+    case FieldType::UInt32:
+      StoreFirst<ElementKind::Bits32>(field, ParseStreamInteger<uint32_t>(text));
+      break;
+    case FieldType::Int64:
+      StoreFirst<ElementKind::Bits64>(field,
+                                      static_cast<uint64_t>(ParseStreamInteger<int64_t>(text)));
+      break;
+    case FieldType::UInt64:
+      StoreFirst<ElementKind::Bits64>(field, ParseStreamInteger<uint64_t>(text));
+      break;
+    case FieldType::Float:
+      StoreFirst<ElementKind::Float>(field, static_cast<float>(ParseAtof(text)));
+      break;
+    case FieldType::Double:
+      StoreFirst<ElementKind::Double>(field, ParseAtof(text));
+      break;
+    case FieldType::String:
+    case FieldType::Enum:
+      StoreFirst<ElementKind::Text>(field, text ? text : "");
+      break;
+    case FieldType::Struct:
+    case FieldType::Reference:
+      break;
+  }
+}
+
+}  // namespace
+
+THandle CDataStruct::Load(const std::string& typeName, const XMLNode* node, const char* filter) {
+  if (node && node->ToComment()) node = node->NextSibling();
+  if (node && node->ToDeclaration()) node = node->NextSibling();
+  const XMLElement* element = node ? node->ToElement() : nullptr;
+  if (!element) return 0;
+  const THandle handle = ReadElement(typeName, *element, filter);
+  if (handle != 0) {
+    if (CDataRecord* record = GetRecord()) RegisterPointables(*record);
+  }
+  return handle;
+}
+
+THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& element,
+                                 const char* filter) {
+  if (IsNullElement(element)) return 0;
+  const SchemaRegistry& schemas = SchemaRegistry::Instance();
+  schemaHandle_ = schemas.FindStructByName(typeName);
+  const char* polymorphic = element.Attribute("__polymorphicType");
+  if (polymorphic && *polymorphic) polymorphicType_ = schemas.FindStructByName(polymorphic);
+  const char* userData = element.Attribute("__userdata");
+  if (userData && *userData) SetUserData(userData);
+  const CSchemaStruct* type =
+      Resolve<CSchemaStruct>(polymorphicType_ != 0 ? polymorphicType_ : schemaHandle_);
+  if (!type) {
+    LogError("Schema structure does not exist: %s", typeName.c_str());
+    return 0;
+  }
+
+  AttributeCursor attributes(element);
+  size_t hint = 0;
+  ForEachSchemaField(*type, [&](const CSchemaField& schema) {
+    const size_t position = hint++;
+    if (filter && schema.GetName() != filter) return;
+    const FieldType fieldType = schema.GetFieldType();
+    if (schema.GetStorageType() != StorageType::Single) {
+      bool created = false;
+      CDataField& field = FieldFor(schema, position, &created);
+      if (created) {
+        field.SetMaxCount(schema.GetStorageType() == StorageType::DynamicArray
+                              ? kReadDynamicMax
+                              : schema.GetFixedArraySize());
+      }
+      ReadArrayField(schema, field, element);
+    } else if (schema.IsWeakPointer()) {
+      auto& field = static_cast<CDataField_WeakPointer&>(FieldFor(schema, position));
+      if (const char* url = attributes.Find(schema.GetName())) {
+        field.SetUnresolved(url, 0);
+      } else {
+        field.Values().SetValue(0, 0);
+      }
+    } else if (fieldType == FieldType::Struct) {
+      ReadSingleStructField(schema, position, element);
+    } else if (fieldType == FieldType::Reference) {
+      // A reference without "&" is not stored in files: the field keeps what it has.
+      auto& field = static_cast<CDataField_Reference&>(FieldFor(schema, position));
+      if (!IsAmpersandReference(schema)) return;
+      const char* hash = attributes.Find(schema.GetName());
+      if (hash && *hash) {
+        field.SetPendingHash(0, hash);
+      } else {
+        field.DropPending(0);
+        field.Values().SetValue(0, 0);
+      }
+    } else {
+      ReadScalarAttribute(fieldType, FieldFor(schema, position), attributes.Find(schema.GetName()));
+    }
+  });
+  return GetHandle();
+}
+
+void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
+                                 const XMLElement& element) {
+  const bool owning = OwnsStructures(schema);
+  const bool weak = schema.IsWeakPointer();
+  const bool reference = IsAmpersandReference(schema);
+  if (schema.GetFieldType() == FieldType::Reference && !reference) return;
+
+  if (owning) {
+    const std::vector<TDataStructHandle> previous =
+        FieldAs<ElementKind::StructHandle>(&field)->Values().Elements();
+    field.ClearElements();
+    for (const TDataStructHandle handle : previous) KeepReplaced(handle);
+  } else {
+    field.ClearElements();
+  }
+
+  const uint64_t fixedLength =
+      schema.GetStorageType() == StorageType::FixedArray ? schema.GetFixedArraySize() : 0;
+  const char* name = schema.GetName().c_str();
+  uint64_t taken = 0;
+  for (const XMLElement* list = element.FirstChildElement(name); list;
+       list = list->NextSiblingElement(name)) {
+    for (const XMLElement* entry = list->FirstChildElement(); entry;
+         entry = entry->NextSiblingElement()) {
+      if (fixedLength != 0 && taken >= fixedLength) {
+        LogError(
+            "Array elements of name %s has too many entries for fixed array size of [%i]. "
+            "Entries will be lost, please update the Schema if you wish to maintain this data.",
+            name, static_cast<int>(fixedLength));
+        break;
+      }
+      const auto index = static_cast<size_t>(taken++);
+      const char* value = entry->Attribute("Value");
+      if (owning) {
+        ReadStructEntry(schema, field, *entry);
+      } else if (weak) {
+        auto& pointer = static_cast<CDataField_WeakPointer&>(field);
+        if (index < pointer.Values().GetMaxCount())
+          pointer.SetUnresolved(value ? value : "", index);
+      } else if (reference) {
+        // An entry without a hash names no record; it still holds its place.
+        auto& references = static_cast<CDataField_Reference&>(field);
+        if (index >= references.Values().GetMaxCount()) continue;
+        if (value) {
+          references.SetPendingHash(index, value);
+        } else {
+          references.Values().SetValue(0, index);
+        }
+      } else {
+        field.InsertFromText(value ? value : "", kAppendIndex);
+      }
+    }
+  }
+
+  if (fixedLength == 0) return;
+  for (; taken < fixedLength; ++taken) {
+    const auto index = static_cast<size_t>(taken);
+    if (owning) {
+      PadStructEntry(schema, field, element);
+    } else if (weak) {
+      FieldAs<ElementKind::StructHandle>(&field)->Values().SetValue(0, index);
+    } else if (reference) {
+      FieldAs<ElementKind::RecordHandle>(&field)->Values().SetValue(0, index);
+    } else {
+      field.InsertFromText("0", kAppendIndex);
+    }
+  }
+  if (field.GetCount() != fixedLength) {
+    LogException(kFixedLengthSite, "Fixed Length array was not correctly handled.");
+  }
+}
+
+void CDataStruct::ReadStructEntry(const CSchemaField& schema, CDataField& field,
+                                  const XMLElement& entry) {
+  auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
+  ObjectPtr<CDataStruct> child = CreateChild();
+  const THandle loaded = child->ReadElement(CustomTypeName(schema), entry, nullptr);
+  if (handles.IsFull()) return;
+  handles.Insert(handles.GetCount(), loaded);
+  if (loaded != 0) child.release();
+}
+
+void CDataStruct::PadStructEntry(const CSchemaField& schema, CDataField& field,
+                                 const XMLElement& element) {
+  auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
+  if (handles.IsFull()) return;
+  ObjectPtr<CDataStruct> child = Create();
+  if (const char* userData = element.Attribute("__quillwork")) child->SetUserData(userData);
+  child->parentHandle_ = GetHandle();
+  child->BuildDefaults(schema.GetCustomType(), 0);
+  handles.Insert(handles.GetCount(), child.release()->GetHandle());
+}
+
+void CDataStruct::ReadSingleStructField(const CSchemaField& schema, size_t hint,
+                                        const XMLElement& element) {
+  const char* name = schema.GetName().c_str();
+  const std::string& typeName = CustomTypeName(schema);
+  bool matched = false;
+  for (const XMLElement* child = element.FirstChildElement(name); child;
+       child = child->NextSiblingElement(name)) {
+    matched = true;
+    CDataField& field = FieldFor(schema, hint);
+    // The structure already held is read again in place; without one a new structure is read.
+    if (CDataStruct* held = Resolve<CDataStruct>(field.ReadStructHandle(0))) {
+      held->ReadElement(typeName, *child, nullptr);
+      continue;
+    }
+    ObjectPtr<CDataStruct> fresh = CreateChild();
+    fresh->ReadElement(typeName, *child, nullptr);
+    ReplaceHeld(field, fresh.release()->GetHandle());
+    break;
+  }
+  if (matched) return;
+  CDataField& field = FieldFor(schema, hint);
+  if (schema.GetFieldOption() == FieldOption::OptionPointer) {
+    ReplaceHeld(field, 0);
+    return;
+  }
+  ObjectPtr<CDataStruct> fresh = CreateChild();
+  fresh->BuildDefaults(schema.GetCustomType(), 0);
+  ReplaceHeld(field, fresh.release()->GetHandle());
+}
+
+bool CDataStruct::CanDeserialize(const char* text) const {
+  if (!text) return false;
+  tinyxml2::XMLDocument document;
+  if (document.Parse(text) != tinyxml2::XML_SUCCESS) return false;
+  const XMLElement* first = document.FirstChildElement();
+  const std::string* name = GetName();
+  return first && name && *name == first->Name();
+}
+
+void CDataStruct::Deserialize(const char* text, const char* filter) {
+  if (!text) return;
+  tinyxml2::XMLDocument document;
+  if (document.Parse(text) != tinyxml2::XML_SUCCESS) return;
+  Load(GetTypeName(), document.FirstChildElement(), filter);
+  ResolveWeakPointers();
+}
+
+}  // namespace Database

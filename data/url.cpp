@@ -1,0 +1,77 @@
+#include "data/url.h"
+
+#include <vector>
+
+#include "data/data_record.h"
+#include "data/data_struct.h"
+#include "data/field_text.h"
+#include "schema/split_string.h"
+
+namespace Database {
+
+namespace {
+
+using Schema::FieldType;
+using Schema::StorageType;
+
+// The segment naming structure inside parent: the name, with the index of the last position
+// holding it when the field is an array.
+std::string Segment(const CDataStruct& parent, const std::string& name, THandle structure) {
+  const CDataField* field = parent.FindField(name);
+  const Schema::CSchemaField* schema = field ? field->GetSchema() : nullptr;
+  if (!schema || schema->GetStorageType() == StorageType::Single) return name;
+  size_t index = 0;
+  if (const auto* handles = FieldAs<ElementKind::StructHandle>(field)) {
+    const auto& elements = handles->Values().Elements();
+    for (size_t position = 0; position < elements.size(); ++position) {
+      if (elements[position] == structure) index = position;
+    }
+  }
+  std::string segment = name;
+  segment += '[';
+  AppendDecimal(index, segment);
+  segment += ']';
+  return segment;
+}
+
+// The structure handle that one segment selects in field, or 0.
+TDataStructHandle Select(const CDataField& field, bool hasIndex, int32_t index) {
+  const Schema::CSchemaField* schema = field.GetSchema();
+  if (!schema || schema->GetFieldType() != FieldType::Struct) return 0;
+  if (hasIndex) return field.ReadStructHandle(index);
+  return schema->IsWeakPointer() ? 0 : field.ReadStructHandle(0);
+}
+
+}  // namespace
+
+std::string BuildURL(const CDataStruct& structure) {
+  std::string url;
+  for (const CDataStruct* current = &structure;;) {
+    const std::string* name = current->GetName();
+    if (!name) return kErrorUrl;
+    const CDataStruct* parent = Resolve<CDataStruct>(current->GetParentHandle());
+    if (!parent) return url;
+    std::string segment = Segment(*parent, *name, current->GetHandle());
+    if (!url.empty()) segment += '.';
+    url.insert(0, segment);
+    current = parent;
+  }
+}
+
+TDataStructHandle ResolveURL(const CDataRecord& record, std::string_view url) {
+  const std::vector<std::string> segments = SplitString(url, ".", "");
+  if (segments.empty()) return 0;
+  const CDataStruct* current = &record;
+  for (const std::string& segment : segments) {
+    const std::vector<std::string> parts = SplitString(segment, "[", "");
+    const bool hasIndex = parts.size() == 2;
+    const CDataField* field = current->FindField(hasIndex ? parts[0] : segment);
+    if (!field) continue;
+    const int32_t index = hasIndex ? ParseAtoi(parts[1].c_str()) : 0;
+    current = Resolve<CDataStruct>(Select(*field, hasIndex, index));
+    if (!current) return 0;
+  }
+  return current->GetHandle();
+}
+
+}  // namespace Database
