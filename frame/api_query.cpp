@@ -1,9 +1,8 @@
-#include "tessella.h"
-
 #include <algorithm>
 
 #include "frame/database.h"
 #include "frame/query.h"
+#include "tessella.h"
 
 uint64_t DB_Query(const char* query) noexcept { return Database::Query(query); }
 

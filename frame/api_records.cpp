@@ -1,7 +1,6 @@
-#include "tessella.h"
-
 #include "data/data_record.h"
 #include "frame/database.h"
+#include "tessella.h"
 
 using Database::CDatabase;
 using Database::CDataRecord;

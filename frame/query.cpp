@@ -133,12 +133,18 @@ using Schema::FieldType;
 template <class T>
 bool Compare(Comparison comparison, const T& field, const T& value) {
   switch (comparison) {
-    case Comparison::GreaterOrEqual: return field >= value;
-    case Comparison::LessOrEqual: return field <= value;
-    case Comparison::Greater: return field > value;
-    case Comparison::Less: return field < value;
-    case Comparison::Equal: return field == value;
-    case Comparison::NotEqual: return field != value;
+    case Comparison::GreaterOrEqual:
+      return field >= value;
+    case Comparison::LessOrEqual:
+      return field <= value;
+    case Comparison::Greater:
+      return field > value;
+    case Comparison::Less:
+      return field < value;
+    case Comparison::Equal:
+      return field == value;
+    case Comparison::NotEqual:
+      return field != value;
   }
   return false;
 }
@@ -168,7 +174,8 @@ class TestValue {
   double double_;
 };
 
-bool CompareBool(const std::optional<Comparison>& comparison, bool field, const std::string& value) {
+bool CompareBool(const std::optional<Comparison>& comparison, bool field,
+                 const std::string& value) {
   if (comparison != Comparison::Equal && comparison != Comparison::NotEqual) {
     LogError("%s", kBoolComparison);
     return false;
@@ -183,30 +190,41 @@ bool CompareFieldValue(const CDataField* field, const std::optional<Comparison>&
   const Schema::CSchemaField* schema = field ? field->GetSchema() : nullptr;
   if (!schema) return false;
   const FieldType type = schema->GetFieldType();
-  if (type == FieldType::Bool) return CompareBool(comparison, field->ReadStored<uint8_t>(0) != 0,
-                                                  value.Text());
+  if (type == FieldType::Bool)
+    return CompareBool(comparison, field->ReadStored<uint8_t>(0) != 0, value.Text());
   if (type == FieldType::LocId || type == FieldType::Struct || type == FieldType::Reference) {
     LogError("%s", kUnsupportedComparison);
     return false;
   }
   if (!comparison) return false;
   switch (type) {
-    case FieldType::Int8: return Compare<int64_t>(*comparison, field->ReadStored<int8_t>(0), value.Signed());
-    case FieldType::Int16: return Compare<int64_t>(*comparison, field->ReadStored<int16_t>(0), value.Signed());
-    case FieldType::Int32: return Compare<int64_t>(*comparison, field->ReadStored<int32_t>(0), value.Signed());
-    case FieldType::Int64: return Compare<int64_t>(*comparison, field->ReadStored<int64_t>(0), value.Signed());
-    case FieldType::UInt8: return Compare<uint64_t>(*comparison, field->ReadStored<uint8_t>(0), value.Unsigned());
-    case FieldType::UInt16: return Compare<uint64_t>(*comparison, field->ReadStored<uint16_t>(0), value.Unsigned());
-    case FieldType::UInt32: return Compare<uint64_t>(*comparison, field->ReadStored<uint32_t>(0), value.Unsigned());
-    case FieldType::UInt64: return Compare<uint64_t>(*comparison, field->ReadStored<uint64_t>(0), value.Unsigned());
-    case FieldType::Float: return Compare(*comparison, field->ReadStored<float>(0), value.Float());
-    case FieldType::Double: return Compare(*comparison, field->ReadStored<double>(0), value.Double());
+    case FieldType::Int8:
+      return Compare<int64_t>(*comparison, field->ReadStored<int8_t>(0), value.Signed());
+    case FieldType::Int16:
+      return Compare<int64_t>(*comparison, field->ReadStored<int16_t>(0), value.Signed());
+    case FieldType::Int32:
+      return Compare<int64_t>(*comparison, field->ReadStored<int32_t>(0), value.Signed());
+    case FieldType::Int64:
+      return Compare<int64_t>(*comparison, field->ReadStored<int64_t>(0), value.Signed());
+    case FieldType::UInt8:
+      return Compare<uint64_t>(*comparison, field->ReadStored<uint8_t>(0), value.Unsigned());
+    case FieldType::UInt16:
+      return Compare<uint64_t>(*comparison, field->ReadStored<uint16_t>(0), value.Unsigned());
+    case FieldType::UInt32:
+      return Compare<uint64_t>(*comparison, field->ReadStored<uint32_t>(0), value.Unsigned());
+    case FieldType::UInt64:
+      return Compare<uint64_t>(*comparison, field->ReadStored<uint64_t>(0), value.Unsigned());
+    case FieldType::Float:
+      return Compare(*comparison, field->ReadStored<float>(0), value.Float());
+    case FieldType::Double:
+      return Compare(*comparison, field->ReadStored<double>(0), value.Double());
     case FieldType::String:
     case FieldType::Enum: {
       if (*comparison != Comparison::Equal && *comparison != Comparison::NotEqual) return false;
       return Compare<std::string_view>(*comparison, field->ReadText(0), value.Text());
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -240,10 +258,10 @@ void EvaluateCondition(QueryCondition& condition, const QueryCondition* previous
       // A field test narrows what the AND before it passes on; an AND that passes nothing on
       // lets the test look at every record.
       if (previous && previous->kind == ConditionKind::AndCondition) {
-        SelectByFieldValue(condition,
-                           previous->results.empty() ? CDatabase::Instance().records
-                                                     : previous->results,
-                           condition.results);
+        SelectByFieldValue(
+            condition,
+            previous->results.empty() ? CDatabase::Instance().records : previous->results,
+            condition.results);
       }
       break;
     case ConditionKind::OrCondition:
@@ -263,8 +281,7 @@ THandle ResolveField(THandle recordHandle, const FieldPath& path) {
     const CDataField* field = current->FindField(segment.name);
     if (!field || !field->IsInstated()) continue;
     const Schema::CSchemaField* schema = field->GetSchema();
-    if (!schema || schema->GetFieldType() != Schema::FieldType::Struct ||
-        schema->IsWeakPointer()) {
+    if (!schema || schema->GetFieldType() != Schema::FieldType::Struct || schema->IsWeakPointer()) {
       if (i + 1 < count) LogException(kResolveFieldSite, kFieldPathTooLong, path.text.c_str());
       return field->GetHandle();
     }

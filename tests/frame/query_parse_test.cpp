@@ -24,12 +24,18 @@ struct ParseCase {
 const char* ComparisonText(const std::optional<Comparison>& comparison) {
   if (!comparison) return "none";
   switch (*comparison) {
-    case Comparison::GreaterOrEqual: return ">=";
-    case Comparison::LessOrEqual: return "<=";
-    case Comparison::Greater: return ">";
-    case Comparison::Less: return "<";
-    case Comparison::Equal: return "==";
-    case Comparison::NotEqual: return "!=";
+    case Comparison::GreaterOrEqual:
+      return ">=";
+    case Comparison::LessOrEqual:
+      return "<=";
+    case Comparison::Greater:
+      return ">";
+    case Comparison::Less:
+      return "<";
+    case Comparison::Equal:
+      return "==";
+    case Comparison::NotEqual:
+      return "!=";
   }
   return "?";
 }
@@ -38,10 +44,18 @@ std::vector<std::string> Describe(const std::vector<Database::QueryCondition>& c
   std::vector<std::string> out;
   for (const auto& c : chain) {
     switch (c.kind) {
-      case ConditionKind::AndCondition: out.push_back("and"); break;
-      case ConditionKind::OrCondition: out.push_back("or"); break;
-      case ConditionKind::RecordTypeCondition: out.push_back("record:" + c.text); break;
-      case ConditionKind::FieldTypeCondition: out.push_back("fieldtype:" + c.text); break;
+      case ConditionKind::AndCondition:
+        out.push_back("and");
+        break;
+      case ConditionKind::OrCondition:
+        out.push_back("or");
+        break;
+      case ConditionKind::RecordTypeCondition:
+        out.push_back("record:" + c.text);
+        break;
+      case ConditionKind::FieldTypeCondition:
+        out.push_back("fieldtype:" + c.text);
+        break;
       case ConditionKind::FieldValueCondition:
         out.push_back("value:" + c.fieldPath.text + " " + ComparisonText(c.comparison) + " " +
                       c.text);
@@ -69,64 +83,95 @@ const ParseCase kCases[] = {
      true,
      {"value:a <= 1", "value:b < 2", "value:c > 3", "value:d == 4", "value:e != 5",
       "value:f none 6"}},
-    {"single equals with a value leaves no comparison", "SELECT RECORDS WHERE FIELD_VALUE(a) = 1",
-     true, {"value:a none 1"}},
+    {"single equals with a value leaves no comparison",
+     "SELECT RECORDS WHERE FIELD_VALUE(a) = 1",
+     true,
+     {"value:a none 1"}},
     {"quoted value keeps its quotes and blanks",
      "SELECT RECORDS WHERE FIELD_VALUE(\"Name\") == \"Long Sword\"",
      true,
      {"value:Name == \"Long Sword\""}},
-    {"unknown words are skipped", "SELECT RECORDS WHERE NOTHING OR FIELD_TYPE=\"Int32\"", true,
+    {"unknown words are skipped",
+     "SELECT RECORDS WHERE NOTHING OR FIELD_TYPE=\"Int32\"",
+     true,
      {"or", "fieldtype:Int32"}},
-    {"three tokens", "SELECT RECORDS WHERE", false,
+    {"three tokens",
+     "SELECT RECORDS WHERE",
+     false,
      {Error("Error in Query ( %s ) not enough actual parameters, expecting at least 4. SELECT "
             "(TYPE) WHERE SOME_DATA",
             "SELECT RECORDS WHERE")}},
-    {"keywords are case sensitive", "select RECORDS WHERE RECORD_TYPE=\"Weapon\"", false,
+    {"keywords are case sensitive",
+     "select RECORDS WHERE RECORD_TYPE=\"Weapon\"",
+     false,
      {Error("Error in Query ( %s ) must always begin with SELECT",
             "select RECORDS WHERE RECORD_TYPE=\"Weapon\"")}},
-    {"bad type", "SELECT ROWS WHERE X", false,
+    {"bad type",
+     "SELECT ROWS WHERE X",
+     false,
      {Error("Error in Query ( %s ) type was not FIELDS or RECORDS", "SELECT ROWS WHERE X")}},
-    {"no where", "SELECT RECORDS IF X", false,
+    {"no where",
+     "SELECT RECORDS IF X",
+     false,
      {Error("Error in Query ( %s ) TYPE must proceed with WHERE", "SELECT RECORDS IF X")}},
-    {"record type without equals", "SELECT RECORDS WHERE RECORD_TYPE Weapon X", false,
+    {"record type without equals",
+     "SELECT RECORDS WHERE RECORD_TYPE Weapon X",
+     false,
      {Error("Error in Query ( %s ) format for record type is RECORD_TYPE=\"typename\"",
             "SELECT RECORDS WHERE RECORD_TYPE Weapon X")}},
-    {"record type cut short", "SELECT RECORDS WHERE RECORD_TYPE =", false,
+    {"record type cut short",
+     "SELECT RECORDS WHERE RECORD_TYPE =",
+     false,
      {Error("Error in Query ( %s ) format for record type is RECORD_TYPE=\"typename\"",
             "SELECT RECORDS WHERE RECORD_TYPE =")}},
-    {"field value with equals sign", "SELECT RECORDS WHERE FIELD_VALUE=(Damage) >= 10", false,
+    {"field value with equals sign",
+     "SELECT RECORDS WHERE FIELD_VALUE=(Damage) >= 10",
+     false,
      {Error("Error in Query ( %s ) format for record type is FIELD_VALUE=(someField)",
             "SELECT RECORDS WHERE FIELD_VALUE=(Damage) >= 10")}},
-    {"field value without path", "SELECT RECORDS WHERE FIELD_VALUE (", false,
+    {"field value without path",
+     "SELECT RECORDS WHERE FIELD_VALUE (",
+     false,
      {Error("Error in Query ( %s ) format for record type is FIELD_VALUE=(someField) "
             "'operator' 'value'",
             "SELECT RECORDS WHERE FIELD_VALUE (")}},
-    {"field value without closing parenthesis", "SELECT RECORDS WHERE FIELD_VALUE(Damage >= 1",
+    {"field value without closing parenthesis",
+     "SELECT RECORDS WHERE FIELD_VALUE(Damage >= 1",
      false,
      {Error("Error in Query ( %s ) format for record type is FIELD_VALUE=(someField) "
             "'operator' 'value'",
             "SELECT RECORDS WHERE FIELD_VALUE(Damage >= 1")}},
-    {"field value without operator", "SELECT RECORDS WHERE FIELD_VALUE(Damage)", false,
+    {"field value without operator",
+     "SELECT RECORDS WHERE FIELD_VALUE(Damage)",
+     false,
      {Error("Error in Query ( %s ) format for record type is FIELD_VALUE=(someField) operator "
             "value",
             "SELECT RECORDS WHERE FIELD_VALUE(Damage)")}},
-    {"lone equals logs twice", "SELECT RECORDS WHERE FIELD_VALUE(Damage) =", false,
+    {"lone equals logs twice",
+     "SELECT RECORDS WHERE FIELD_VALUE(Damage) =",
+     false,
      {Error("Error in Query ( %s ) unknown operator \"=\"",
             "SELECT RECORDS WHERE FIELD_VALUE(Damage) ="),
       Error("Error in Query ( %s ) format for record type is FIELD_VALUE=(someField) operator "
             "value",
             "SELECT RECORDS WHERE FIELD_VALUE(Damage) =")}},
-    {"lone bang logs twice", "SELECT RECORDS WHERE FIELD_VALUE(Damage) !", false,
+    {"lone bang logs twice",
+     "SELECT RECORDS WHERE FIELD_VALUE(Damage) !",
+     false,
      {Error("Error in Query ( %s ) unknown operator \"!\"",
             "SELECT RECORDS WHERE FIELD_VALUE(Damage) !"),
       Error("Error in Query ( %s ) format for record type is FIELD_VALUE=(someField) operator "
             "value",
             "SELECT RECORDS WHERE FIELD_VALUE(Damage) !")}},
-    {"operator without value", "SELECT RECORDS WHERE FIELD_VALUE(Damage) >=", false,
+    {"operator without value",
+     "SELECT RECORDS WHERE FIELD_VALUE(Damage) >=",
+     false,
      {Error("Error in Query ( %s ) format for record type is FIELD_VALUE=(someField) operator "
             "value",
             "SELECT RECORDS WHERE FIELD_VALUE(Damage) >=")}},
-    {"field type cut short", "SELECT RECORDS WHERE FIELD_TYPE", false,
+    {"field type cut short",
+     "SELECT RECORDS WHERE FIELD_TYPE",
+     false,
      {Error("Error in Query ( %s ) format for record type is FIELD_TYPE=\"typename\"",
             "SELECT RECORDS WHERE FIELD_TYPE")}},
 };

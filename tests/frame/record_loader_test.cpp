@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
+#include "frame/record_loader.h"
 
-#include <string>
+#include <gtest/gtest.h>
 #include <tinyxml2.h>
 
-#include "frame/record_loader.h"
+#include <string>
 
 namespace {
 

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/database_fixture.h"
+#include "tessella.h"
+
+namespace {
+
+constexpr const char* kSchema = R"(enum EKind { Melee, Ranged };
+struct Slot { int32 Damage; };
+struct StatBlock { int32 Damage; };
+record Weapon
+{
+    int32 Damage;
+    uint16 Range;
+    int8 Tier;
+    uint64 Serial;
+    float Speed;
+    double Weight;
+    bool IsActive;
+    string Name;
+    EKind Kind;
+    loc_id Title;
+    StatBlock Stats;
+    Slot[] Slots;
+    Slot * Favourite;
+};
+record Armour { int32 Damage; };
+)";
+
+struct RecordSpec {
+  const char* name;
+  const char* type;
+  const char* attributes;
+  const char* children;
+};
+
+// Hashes are derived from the position so that every record has its own.
+const RecordSpec kRecords[] = {
+    {"Axe", "Weapon",
+     "Damage=\"12\" Range=\"2\" Tier=\"-3\" Serial=\"18446744073709551615\" Speed=\"0.1\" "
+     "Weight=\"2.5\" IsActive=\"true\" Name=\"axe\" Kind=\"Melee\" Title=\"7\" "
+     "Favourite=\"Slots[1]\"",
+     "<Stats Damage=\"40\"/><Slots><Slot Damage=\"1\"/><Slot Damage=\"9\"/></Slots>"},
+    {"Bow", "Weapon",
+     "Damage=\"5\" Range=\"90\" Tier=\"2\" Serial=\"5\" Speed=\"2.5\" Weight=\"1\" "
+     "IsActive=\"false\" Name=\"Bow\" Kind=\"Ranged\" Title=\"7\"",
+     "<Stats Damage=\"4\"/><Slots><Slot Damage=\"3\"/></Slots>"},
+    {"Club", "Weapon",
+     "Damage=\"10\" Range=\"1\" Tier=\"0\" Serial=\"7\" Speed=\"1\" Weight=\"4\" "
+     "IsActive=\"true\" Name=\"club\" Kind=\"Melee\"",
+     "<Stats Damage=\"10\"/>"},
+    {"Plate", "Armour", "Damage=\"1\"", ""},
+};
+
+struct QueryCase {
+  const char* name;
+  const char* query;
+  std::vector<std::string> records;  // expected, in order
+  std::vector<std::string> log;      // expected log texts, in order
+};
+
+std::string Line(const char* level, const std::string& text) {
+  return std::string("[") + level + "] [Tessella] " + text;
+}
+
+const std::string kBoolError = Line("Error", "Boolean comparison must be == or !=.");
+const std::string kTypeError = Line("Error", "Comparator not supported for type.");
+
+const QueryCase kCases[] = {
+    {"record type", "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\"", {"Axe", "Bow", "Club"}, {}},
+    {"record type is exact", "SELECT RECORDS WHERE RECORD_TYPE=\"weapon\"", {}, {}},
+    {"fields form selects records too", "SELECT FIELDS WHERE RECORD_TYPE=Armour", {"Plate"}, {}},
+    {"at least",
+     "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" AND FIELD_VALUE(Damage) >= 10",
+     {"Axe", "Club"},
+     {}},
+    {"two tests narrow in turn",
+     "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" AND FIELD_VALUE(Damage) > 5 AND "
+     "FIELD_VALUE(Range) < 2",
+     {"Club"},
+     {}},
+    {"an empty and tests every record",
+     "SELECT RECORDS WHERE RECORD_TYPE=\"Nothing\" AND FIELD_VALUE(Damage) == 1",
+     {"Plate"},
+     {}},
+    {"a test without and selects nothing", "SELECT RECORDS WHERE FIELD_VALUE(Damage) == 1", {}, {}},
+    {"the last condition decides",
+     "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" OR RECORD_TYPE=\"Armour\"",
+     {"Plate"},
+     {}},
+    {"or selects nothing", "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" OR", {}, {}},
+    {"field type selects nothing", "SELECT RECORDS WHERE FIELD_TYPE=\"Int32\"", {}, {}},
+    {"no conditions", "SELECT RECORDS WHERE nothing here", {}, {}},
+    {"bool equals ignores letter case",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) == TRUE",
+     {"Axe", "Club"},
+     {}},
+    {"bool not equal",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) != true",
+     {"Bow"},
+     {}},
+    {"bool other words never match",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) == 1",
+     {},
+     {}},
+    {"bool ordering is refused once per record",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) > true",
+     {},
+     {kBoolError, kBoolError, kBoolError}},
+    {"text compares with the lower-cased value",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) == Club",
+     {"Club"},
+     {}},
+    {"text with capitals never equals",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) == Bow",
+     {},
+     {}},
+    {"quoted values keep their quotes",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) == \"axe\"",
+     {},
+     {}},
+    {"text not equal",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) != axe",
+     {"Bow", "Club"},
+     {}},
+    {"text ordering selects nothing",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) > a",
+     {},
+     {}},
+    {"enum text",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Kind) == Ranged",
+     {},
+     {}},
+    {"signed fields widen with their sign",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Tier) < 0",
+     {"Axe"},
+     {}},
+    {"unsigned fields compare unsigned",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Serial) > 6",
+     {"Axe", "Club"},
+     {}},
+    {"unsigned value read with wrap-around",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Serial) == -1",
+     {"Axe"},
+     {}},
+    {"float compares in single precision",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Speed) == 0.1",
+     {"Axe"},
+     {}},
+    {"double",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Weight) <= 2.5",
+     {"Axe", "Bow"},
+     {}},
+    {"a value that is no number reads as 0",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Tier) == many",
+     {"Club"},
+     {}},
+    {"loc id is not comparable",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Title) == 7",
+     {},
+     {kTypeError, kTypeError, kTypeError}},
+    {"a structure field itself resolves to nothing",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Stats) == 1",
+     {},
+     {}},
+    {"structure fields are followed",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Stats.Damage) >= 10",
+     {"Axe", "Club"},
+     {}},
+    {"array elements by index",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Slots[1].Damage) == 9",
+     {"Axe"},
+     {}},
+    {"an array without index follows its first element",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Slots.Damage) == 3",
+     {"Bow"},
+     {}},
+    {"an index past the end leads nowhere",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Slots[5].Damage) >= 0",
+     {},
+     {}},
+    {"unknown segments are skipped",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Nope.Stats.Damage) == 4",
+     {"Bow"},
+     {}},
+    {"a weak pointer ends the path",
+     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Favourite.Damage) == 9",
+     {},
+     {Line("Exception",
+           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
+           "been fully resolved (Favourite.Damage). Url must be malformed. This will work, but it "
+           "may not be what you intended. Did you try access a field, inside of a non-structure?"),
+      kTypeError,
+      Line("Exception",
+           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
+           "been fully resolved (Favourite.Damage). Url must be malformed. This will work, but it "
+           "may not be what you intended. Did you try access a field, inside of a non-structure?"),
+      kTypeError,
+      Line("Exception",
+           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
+           "been fully resolved (Favourite.Damage). Url must be malformed. This will work, but it "
+           "may not be what you intended. Did you try access a field, inside of a non-structure?"),
+      kTypeError}},
+    {"a path inside a scalar compares the scalar",
+     "SELECT RECORDS WHERE RECORD_TYPE=Armour AND FIELD_VALUE(Damage.X) == 1",
+     {"Plate"},
+     {Line("Exception",
+           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
+           "been fully resolved (Damage.X). Url must be malformed. This will work, but it may not "
+           "be what you intended. Did you try access a field, inside of a non-structure?")}},
+};
+
+class QueryTest : public DatabaseFixture {
+ protected:
+  void SetUp() override {
+    AddSchema("query.sch", kSchema);
+    int index = 0;
+    for (const RecordSpec& r : kRecords) {
+      const std::string hash = "00000000-0000-4000-8000-00000000000" + std::to_string(index++);
+      AddRecord(std::string(r.name) + ".xml", std::string("<") + r.name + " __type=\"" + r.type +
+                                                  "\" " + r.attributes + " __hash=\"" + hash +
+                                                  "\">" + r.children + "</" + r.name + ">");
+    }
+    ASSERT_TRUE(Load());
+    ASSERT_EQ(Log().Texts(TESSELLA_LOG_ERROR), std::vector<std::string>{});
+    Log().Clear();
+  }
+
+  static std::vector<std::string> ResultNames() {
+    std::vector<uint64_t> handles(DB_QueryGetResults(nullptr));
+    DB_QueryGetResults(handles.data());
+    std::vector<std::string> names;
+    for (const uint64_t handle : handles) {
+      const char* name = DB_DataRecord_Name(handle);
+      names.emplace_back(name ? name : "<gone>");
+    }
+    return names;
+  }
+};
+
+TEST_F(QueryTest, Table) {
+  for (const QueryCase& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Log().Clear();
+    EXPECT_EQ(DB_Query(c.query), c.records.size());
+    EXPECT_EQ(ResultNames(), c.records);
+    EXPECT_EQ(Log().Texts(), c.log);
+  }
+}
+
+TEST_F(QueryTest, ParseErrorKeepsThePreviousResults) {
+  ASSERT_EQ(DB_Query("SELECT RECORDS WHERE RECORD_TYPE=Armour"), 1u);
+  EXPECT_EQ(DB_Query("SELECT RECORDS WHERE"), 0u);
+  EXPECT_EQ(Log().Texts().size(), 1u);
+  EXPECT_EQ(ResultNames(), std::vector<std::string>{"Plate"});
+  EXPECT_EQ(DB_Query(nullptr), 0u);
+  EXPECT_EQ(ResultNames(), std::vector<std::string>{"Plate"});
+}
+
+TEST_F(QueryTest, ResultsOutliveTheDatabase) {
+  ASSERT_EQ(DB_Query("SELECT RECORDS WHERE RECORD_TYPE=Armour"), 1u);
+  const uint64_t plate = DB_GetRecordByName("Plate");
+  DB_Close();
+  uint64_t handle = 0;
+  EXPECT_EQ(DB_QueryGetResults(&handle), 1u);
+  EXPECT_EQ(handle, plate);
+  EXPECT_EQ(DB_DataRecord_Name(handle), nullptr);
+}
+
+}  // namespace
