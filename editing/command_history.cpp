@@ -2,7 +2,11 @@
 
 #include <utility>
 
+#include "data/object_registry.h"
+
 namespace Database {
+
+CommandHistory::CommandHistory() { ObjectRegistry::Instance(); }
 
 CommandHistory& CommandHistory::Instance() {
   static CommandHistory history;

@@ -40,7 +40,8 @@ class CommandHistory {
  private:
   using CommandGroup = std::deque<std::unique_ptr<ICommand>>;
 
-  CommandHistory() = default;
+  // Constructs the object registry first: commands still held at unload may release objects.
+  CommandHistory();
   void DropRedoSteps();
   // Moves the newest group of from onto to, running step on each command, newest first.
   void Replay(std::vector<CommandGroup>& from, std::vector<CommandGroup>& to,

@@ -50,8 +50,16 @@ class LoadProgress {
 };
 }  // namespace
 
-CDatabase::CDatabase() = default;
-CDatabase::~CDatabase() = default;
+// The singletons the database uses are constructed first, so that they are destroyed after it:
+// at unload the open database is closed while the history, the schema and the object registry
+// still stand.
+CDatabase::CDatabase() {
+  ObjectRegistry::Instance();
+  Schema::SchemaRegistry::Instance();
+  CommandHistory::Instance();
+}
+
+CDatabase::~CDatabase() { Close(); }
 
 CDatabase& CDatabase::Instance() {
   static CDatabase database;

@@ -365,6 +365,8 @@ void CSchemaEnum::AddEnumerableKeyValue(const std::string& enumerable, const std
 
 // ---- SchemaRegistry ---------------------------------------------------------------------------
 
+SchemaRegistry::SchemaRegistry() { ObjectRegistry::Instance(); }
+
 SchemaRegistry& SchemaRegistry::Instance() {
   static SchemaRegistry registry;
   return registry;

@@ -279,7 +279,8 @@ class SchemaRegistry {
   void ClearSchema();
 
  private:
-  SchemaRegistry() = default;
+  // Constructs the object registry first, so that it outlives the schema at unload.
+  SchemaRegistry();
 
   std::vector<ObjectPtr<CSchemaStruct>> structs_;
   std::vector<ObjectPtr<CSchemaEnum>> enums_;
