@@ -27,6 +27,14 @@ bool IsChoice(std::string_view choices, std::string_view value) {
   return false;
 }
 
+// True when some command takes an option of that name ("--type").
+bool IsValueOption(std::string_view name) {
+  for (const Command& command : Commands()) {
+    if (command.option && name == command.option) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
@@ -43,7 +51,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       invocation.quiet = true;
     } else if (isOption && (word == "-h" || word == "--help")) {
       invocation.help = true;
-    } else if (isOption && word.starts_with("--")) {
+    } else if (isOption && IsValueOption(word.substr(0, word.find('=')))) {
       optionName = std::string(word.substr(0, word.find('=')));
       invocation.option = OptionValue(word, argc, argv, i, parsed.error);
     } else if (isOption) {

@@ -1,7 +1,6 @@
 #include "schema_view.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 
 #include "tessella.h"
@@ -53,14 +52,15 @@ std::optional<Range> DeclaredRange(uint64_t schemaField) {
 
 std::string NumberText(const Number& number) {
   char text[64];
-  if (const int64_t* value = std::get_if<int64_t>(&number)) {
-    std::snprintf(text, sizeof text, "%" PRId64, *value);
-  } else if (const uint64_t* unsignedValue = std::get_if<uint64_t>(&number)) {
-    std::snprintf(text, sizeof text, "%" PRIu64, *unsignedValue);
-  } else {
-    std::snprintf(text, sizeof text, "%.9g", std::get<double>(number));
-  }
-  return text;
+  const auto write = [&text](auto value) {
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+  };
+  if (const int64_t* value = std::get_if<int64_t>(&number)) return write(*value);
+  if (const uint64_t* value = std::get_if<uint64_t>(&number)) return write(*value);
+  // Ranges and Float values are floats widened to double: show them in their shortest float form.
+  const double value = std::get<double>(number);
+  const auto narrowed = static_cast<float>(value);
+  return static_cast<double>(narrowed) == value ? write(narrowed) : write(value);
 }
 
 std::string TypeName(uint64_t schemaField) {

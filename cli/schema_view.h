@@ -27,6 +27,7 @@ std::vector<uint64_t> SchemaFields(uint64_t schemaStruct, bool includeInherited)
 // The range the schema declared (both "min" and "max"); nothing for other fields.
 std::optional<Range> DeclaredRange(uint64_t schemaField);
 
+// The number in its shortest exact decimal form.
 std::string NumberText(const Number& number);
 
 // The type as the schema language spells it: a keyword, or the declared type's name.
