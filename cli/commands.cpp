@@ -7,18 +7,15 @@ namespace {
 
 constexpr Command kCommands[] = {
     {"check", "[DIR] [--format text|json]",
-     "Loads the database and reports what its author must fix before the next save.", 0, 0,
-     "--format", "text|json",
+     "Report what the data author must fix before the next save.", 0, 0, "--format", "text|json",
      "--format text|json  findings as text lines (default) or as one JSON document", RunCheck},
-    {"list", "[DIR] [--type TYPE]", "Lists the records with their type, hash and file.", 0, 0,
-     "--type", nullptr, "--type TYPE  only the records of that type", RunList},
-    {"show", "[DIR] RECORD [URL]",
-     "Prints a record as XML, or the structure at URL inside it (such as OnHit[0]).", 1, 2, nullptr,
-     nullptr, nullptr, RunShow},
-    {"schema", "[DIR] [TYPE]",
-     "Describes the loaded schema, or one structure, record or enumeration of it.", 0, 1, nullptr,
-     nullptr, nullptr, RunSchema},
-    {"query", "[DIR] 'SELECT ...'", "Lists the records a query selects.", 1, 1, nullptr, nullptr,
+    {"list", "[DIR] [--type TYPE]", "List the records with type, hash and file.", 0, 0, "--type",
+     nullptr, "--type TYPE  only the records of that type", RunList},
+    {"show", "[DIR] RECORD [URL]", "Print a record, or the structure at URL in it, as XML.", 1, 2,
+     nullptr, nullptr, nullptr, RunShow},
+    {"schema", "[DIR] [TYPE]", "Describe the schema, or one type of it.", 0, 1, nullptr, nullptr,
+     nullptr, RunSchema},
+    {"query", "[DIR] 'SELECT ...'", "List the records a query selects.", 1, 1, nullptr, nullptr,
      nullptr, RunQuery},
 };
 
@@ -52,7 +49,7 @@ void PrintHelp(const Command* command, const std::filesystem::path& sampleDir) {
         "\nit. A first argument that names an existing directory is taken as DIR.\n\ncommands:");
     for (const Command& each : kCommands) {
       const std::string call = std::string(each.name) + " " + each.synopsis;
-      std::printf("  %-36s %s\n", call.c_str(), each.summary);
+      std::printf("  %-33s %s\n", call.c_str(), each.summary);
     }
     std::puts(
         "\noptions:\n"
