@@ -1,0 +1,66 @@
+// The subcommands of the tessella program and what they share.
+#ifndef TESSELLA_CLI_COMMANDS_H_
+#define TESSELLA_CLI_COMMANDS_H_
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "loading.h"
+
+namespace TessellaCli {
+
+enum ExitStatus : int { kExitSuccess = 0, kExitProblems = 1, kExitUsage = 2 };
+
+// What a command runs on: the loaded data directory and its own part of the command line.
+struct CommandContext {
+  std::filesystem::path dataDir;
+  std::vector<std::string> arguments;  // the positional arguments after DIR
+  std::optional<std::string> option;   // the value of the command's option, when given
+  bool quiet = false;
+  LoadResult load;
+};
+
+struct Command {
+  const char* name;
+  const char* synopsis;  // the arguments, as in "[DIR] RECORD [URL]"
+  const char* summary;
+  std::size_t minArguments;  // positional arguments besides DIR
+  std::size_t maxArguments;
+  const char* option;      // the one value option the command takes ("--type"), or null
+  const char* choices;     // the values that option allows, as "text|json"; null for any
+  const char* optionHelp;  // one line on that option, or null
+  int (*run)(const CommandContext& context);
+};
+
+// Every command, in the order the help lists them.
+std::span<const Command> Commands();
+const Command* FindCommand(std::string_view name);
+
+// Prints the program's help, or one command's, to stdout.
+void PrintHelp(const Command* command, const std::filesystem::path& sampleDir);
+
+// Prints "tessella: message" and the usage of the command (or of the program) to stderr and
+// returns kExitUsage.
+int UsageError(const Command* command, const std::string& message);
+
+// Prints "tessella: message" to stderr and returns kExitProblems.
+int Failure(const std::string& message);
+
+// True when the database loaded; otherwise says so on stderr.
+bool RequireLoaded(const CommandContext& context);
+
+// The commands. Each prints its result to stdout and returns an ExitStatus.
+int RunCheck(const CommandContext& context);
+int RunList(const CommandContext& context);
+int RunShow(const CommandContext& context);
+int RunSchema(const CommandContext& context);
+int RunQuery(const CommandContext& context);
+
+}  // namespace TessellaCli
+
+#endif  // TESSELLA_CLI_COMMANDS_H_

@@ -1,0 +1,28 @@
+// Where a database lives on disk: the bundled sample and the files of a data directory.
+#ifndef TESSELLA_CLI_DATA_DIRECTORY_H_
+#define TESSELLA_CLI_DATA_DIRECTORY_H_
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace TessellaCli {
+
+// The files of a data directory, as paths relative to it with '/' separators, each list sorted.
+struct DatabaseFiles {
+  std::vector<std::string> schemaFiles;  // every *.sch below the directory
+  std::vector<std::string> recordFiles;  // every *.xml below the directory
+};
+
+// Lists the schema and record files below dir, at any depth. Throws
+// std::filesystem::filesystem_error when the directory cannot be read.
+DatabaseFiles FindDatabaseFiles(const std::filesystem::path& dir);
+
+// The sample database that ships with the host: share/tessella/examples/armory beside the
+// executable's bin directory (build and install trees alike), else the source tree it was built
+// from. argv0 is used only when the running executable cannot be found through the system.
+std::filesystem::path BundledSampleDirectory(const char* argv0);
+
+}  // namespace TessellaCli
+
+#endif  // TESSELLA_CLI_DATA_DIRECTORY_H_

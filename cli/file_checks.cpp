@@ -1,0 +1,163 @@
+// Findings read from the record files: links that lead nowhere and data no schema field reads.
+#include <tinyxml2.h>
+
+#include <cctype>
+#include <string>
+#include <string_view>
+
+#include "findings.h"
+#include "schema_view.h"
+#include "tessella.h"
+
+namespace TessellaCli {
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Attributes the record format itself uses; "__hash" belongs to the root element only.
+bool IsFormatAttribute(std::string_view name, bool root) {
+  return name == "__type" || name == "__polymorphicType" || name == "__userdata" ||
+         (root && name == "__hash");
+}
+
+bool IsUnstoredReference(uint64_t schemaField) {
+  return DB_SchemaField_GetFieldType(schemaField) == TESSELLA_FIELD_REFERENCE &&
+         !IsStoredReference(schemaField);
+}
+
+// The reader takes single scalars, weak pointers and references from attributes, and arrays
+// and structures from child elements; a reference without "&" from neither.
+bool ReadFromAttribute(uint64_t schemaField) {
+  return !IsArray(schemaField) && !HoldsStructures(schemaField) &&
+         !IsUnstoredReference(schemaField);
+}
+
+bool ReadFromElement(uint64_t schemaField) {
+  return (IsArray(schemaField) || HoldsStructures(schemaField)) &&
+         !IsUnstoredReference(schemaField);
+}
+
+class FileWalk {
+ public:
+  FileWalk(uint64_t record, std::vector<Finding>& findings)
+      : record_(record),
+        recordName_(Text(DB_DataRecord_Name(record))),
+        file_(Text(DB_DataRecord_Filename(record))),
+        findings_(findings) {}
+
+  const std::string& File() const { return file_; }
+
+  // Checks a structure element whose field declares declaredType.
+  void Structure(const tinyxml2::XMLElement& element, uint64_t declaredType,
+                 const std::string& path, bool root) {
+    const uint64_t type = ElementType(element, declaredType, path);
+    const std::string prefix = path.empty() ? "" : path + ".";
+    for (const tinyxml2::XMLAttribute* attribute = element.FirstAttribute(); attribute;
+         attribute = attribute->Next()) {
+      const std::string name = attribute->Name();
+      if (IsFormatAttribute(name, root)) continue;
+      const uint64_t schemaField = DB_SchemaStruct_GetFieldByName(type, name.c_str(), true, 0);
+      if (schemaField && ReadFromAttribute(schemaField)) {
+        Link(schemaField, attribute->Value(), prefix + name);
+      } else {
+        Add(kUnknownAttributeFinding, prefix + name, "", Unread("attribute", name, type));
+      }
+    }
+    for (const tinyxml2::XMLElement* child = element.FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+      const std::string name = child->Name();
+      const uint64_t schemaField = DB_SchemaStruct_GetFieldByName(type, name.c_str(), true, 0);
+      if (!schemaField || !ReadFromElement(schemaField)) {
+        Add(kUnknownElementFinding, prefix + name, "", Unread("element", name, type));
+      } else if (IsArray(schemaField)) {
+        Entries(*child, schemaField, prefix + name);
+      } else {
+        Structure(*child, FieldType(schemaField), prefix + name, false);
+      }
+    }
+  }
+
+ private:
+  static uint64_t FieldType(uint64_t schemaField) {
+    return DB_SchemaStruct(DB_SchemaField_GetStructName(schemaField));
+  }
+
+  // The type whose fields the element's attributes and children name.
+  uint64_t ElementType(const tinyxml2::XMLElement& element, uint64_t declaredType,
+                       const std::string& path) {
+    const char* polymorphic = element.Attribute("__polymorphicType");
+    if (!polymorphic || !*polymorphic) return declaredType;
+    if (const uint64_t type = DB_SchemaStruct(polymorphic)) return type;
+    Add(kUnknownAttributeFinding, path.empty() ? "__polymorphicType" : path + ".__polymorphicType",
+        "", "__polymorphicType names no schema structure: " + std::string(polymorphic));
+    return declaredType;
+  }
+
+  void Entries(const tinyxml2::XMLElement& array, uint64_t schemaField, const std::string& path) {
+    int index = 0;
+    for (const tinyxml2::XMLElement* entry = array.FirstChildElement(); entry;
+         entry = entry->NextSiblingElement(), ++index) {
+      const std::string entryPath = path + "[" + std::to_string(index) + "]";
+      if (!HoldsStructures(schemaField)) {
+        Link(schemaField, entry->Attribute("Value"), entryPath);
+      } else if (!EqualsNoCase(entry->Name(), "null")) {
+        Structure(*entry, FieldType(schemaField), entryPath, false);
+      }
+    }
+  }
+
+  // Checks a reference's hash or a weak pointer's URL; other values need no check here.
+  void Link(uint64_t schemaField, const char* text, const std::string& path) {
+    if (!text || !*text) return;
+    if (IsStoredReference(schemaField) && !DB_GetRecordByHash(text)) {
+      Add(kReferenceFinding, path, "", "no loaded record has the hash " + std::string(text));
+    } else if (IsWeakPointer(schemaField) && !DB_DataRecord_ResolveURL(record_, text)) {
+      Add(kWeakPointerFinding, path, text,
+          "the URL " + std::string(text) + " names no structure of " + recordName_);
+    }
+  }
+
+  static std::string Unread(const char* what, const std::string& name, uint64_t type) {
+    const std::string typeName = Text(DB_SchemaStruct_GetName(type));
+    const uint64_t schemaField = DB_SchemaStruct_GetFieldByName(type, name.c_str(), true, 0);
+    if (!schemaField) return std::string(what) + " " + name + " names no field of " + typeName;
+    if (IsUnstoredReference(schemaField)) {
+      return "field " + name + " of " + typeName + " is a reference without '&', which record " +
+             "files do not store";
+    }
+    return "field " + name + " of " + typeName + " is not read from an " + what;
+  }
+
+  void Add(const char* kind, const std::string& path, const std::string& url, std::string message) {
+    findings_.push_back({kind, recordName_, file_, path, url, std::move(message)});
+  }
+
+  uint64_t record_;
+  std::string recordName_;
+  std::string file_;
+  std::vector<Finding>& findings_;
+};
+
+}  // namespace
+
+void CheckRecordFile(uint64_t record, const std::filesystem::path& dataDir,
+                     std::vector<Finding>& findings) {
+  FileWalk walk(record, findings);
+  tinyxml2::XMLDocument document;
+  const std::string path = (dataDir / walk.File()).string();
+  // A file that does not parse never became a record; the library has reported it.
+  if (document.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS || !document.RootElement()) return;
+  const uint64_t type = DB_SchemaStruct(DB_DataRecord_SchemaName(record));
+  walk.Structure(*document.RootElement(), type, "", true);
+}
+
+}  // namespace TessellaCli

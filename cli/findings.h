@@ -1,0 +1,56 @@
+// What check reports beyond the library's own log lines: data a record holds or a record file
+// says that the author should fix before the next save.
+#ifndef TESSELLA_CLI_FINDINGS_H_
+#define TESSELLA_CLI_FINDINGS_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "loading.h"
+
+namespace TessellaCli {
+
+// The kinds of finding, as check prints them in text and JSON.
+inline constexpr const char* kRangeFinding = "range";                         // outside min..max
+inline constexpr const char* kEnumFinding = "enum";                           // not an enumerable
+inline constexpr const char* kReferenceFinding = "reference";                 // hash of no record
+inline constexpr const char* kWeakPointerFinding = "weak-pointer";            // URL of nothing
+inline constexpr const char* kUnknownAttributeFinding = "unknown-attribute";  // the save drops it
+inline constexpr const char* kUnknownElementFinding = "unknown-element";      // the save drops it
+
+struct Finding {
+  std::string kind;
+  std::string record;  // the record's name
+  std::string file;    // the record's file, relative to the data directory
+  std::string field;   // the field's path inside the record, as in "OnHit[1].Chance"
+  std::string url;     // weak-pointer findings: the URL that resolves to nothing
+  std::string message;
+};
+
+// Everything one run of check found.
+struct CheckReport {
+  std::filesystem::path dataDir;
+  bool loaded = false;
+  uint64_t recordCount = 0;
+  std::vector<LibraryProblem> libraryProblems;
+  std::vector<Finding> findings;
+};
+
+// Reads the loaded record through the library: numbers outside their field's declared range and
+// enumeration values that are no enumerable of their enumeration, at any depth.
+void CheckRecordValues(uint64_t record, std::vector<Finding>& findings);
+
+// Reads the record's file below dataDir beside its schema: references whose hash names no loaded
+// record, weak pointers whose URL resolves to nothing, and attributes or elements that no schema
+// field reads (the next save would drop them).
+void CheckRecordFile(uint64_t record, const std::filesystem::path& dataDir,
+                     std::vector<Finding>& findings);
+
+// Prints the report as one JSON document on stdout.
+void PrintCheckReportJson(const CheckReport& report);
+
+}  // namespace TessellaCli
+
+#endif  // TESSELLA_CLI_FINDINGS_H_
