@@ -1,8 +1,8 @@
 #include "bench_files.h"
 
-#include <cstdio>
+#include <malloc.h>
+
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 const BenchFiles* active = nullptr;
@@ -61,12 +61,4 @@ GeneratedDatabase WrittenDatabase(size_t recordCount, uint32_t seed) {
   return written;
 }
 
-size_t ResidentBytes() {
-  long pages = 0;
-  long resident = 0;
-  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(statm);
-  }
-  return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
-}
+size_t HeapBytesInUse() { return mallinfo2().uordblks; }

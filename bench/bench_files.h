@@ -34,5 +34,5 @@ class BenchFiles {
 // loaded once and every record exported under its path.
 GeneratedDatabase WrittenDatabase(size_t recordCount, uint32_t seed);
 
-// The process's resident memory in bytes.
-size_t ResidentBytes();
+// Bytes the process has allocated on the heap and not yet freed.
+size_t HeapBytesInUse();
