@@ -53,8 +53,7 @@ GeneratedDatabase WrittenDatabase(size_t recordCount, uint32_t seed) {
     const BenchFiles files(generated);
     files.Load();
     for (size_t i = 0; i < DB_GetRecordCount(); ++i) {
-      written.recordFiles.push_back(
-          {generated.recordFiles[i].path, DB_Export(DB_GetRecords()[i])});
+      written.recordFiles.push_back({generated.recordFiles[i].path, DB_Export(DB_GetRecords()[i])});
     }
   }
   DB_Close();

@@ -1,10 +1,10 @@
 /* Compiled as strict C11: the public header must stand alone in C. The program also exits with a
    database still open, so that unloading the library with live records and schema is exercised
    (under the sanitizers in the dev build). */
-#include "tessella.h"
-
 #include <stdio.h>
 #include <string.h>
+
+#include "tessella.h"
 
 static int lines = 0;
 

@@ -51,7 +51,8 @@ TEST_F(RoundTripTest, ExportAndReloadGiveIdenticalRecords) {
 TEST_F(RoundTripTest, GeneratedReferencesAndWeakPointersResolve) {
   ASSERT_NO_FATAL_FAILURE(LoadFiles(GenerateDatabase(40, 7)));
   const uint64_t item = DB_GetRecordByName("Item1");
-  const uint64_t parent = DB_DataField_GetValueAsRecord(DB_DataStruct_FieldByName(item, "Parent"), 0);
+  const uint64_t parent =
+      DB_DataField_GetValueAsRecord(DB_DataStruct_FieldByName(item, "Parent"), 0);
   EXPECT_NE(DB_DataRecord_Name(parent), nullptr);
   const uint64_t highlight =
       DB_DataField_GetValueAsWeakPointer(DB_DataStruct_FieldByName(item, "Highlight"), 0);

@@ -121,8 +121,8 @@ std::string Item(Writer& w, size_t index, size_t count) {
   const int64_t mods = w.Int(1, 4);
   std::ostringstream out;
   out << "<" << name << " __type=\"Item\" Enabled=\"" << (w.Int(0, 1) ? "true" : "0")
-      << "\" Tier=\"" << w.Int(-128, 127) << "\" Level=\"" << w.Int(-32768, 32767)
-      << "\" Value=\"" << w.Int(INT32_MIN, INT32_MAX) << "\" Serial=\"" << w.Int(INT64_MIN, INT64_MAX)
+      << "\" Tier=\"" << w.Int(-128, 127) << "\" Level=\"" << w.Int(-32768, 32767) << "\" Value=\""
+      << w.Int(INT32_MIN, INT32_MAX) << "\" Serial=\"" << w.Int(INT64_MIN, INT64_MAX)
       << "\" Sockets=\"" << w.UInt(255) << "\" Stack=\"" << w.UInt(65535) << "\" Flags=\""
       << w.UInt(UINT32_MAX) << "\" Guid=\"" << w.UInt(UINT64_MAX) << "\" Weight=\""
       << w.Fraction(50) << "\" Precision=\"" << w.Fraction(1000) << "\" Label=\"" << w.Phrase()
