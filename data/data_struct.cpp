@@ -191,6 +191,7 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
       Resolve<CSchemaStruct>(polymorphicType != 0 ? polymorphicType : declaredType);
   if (!type) return GetHandle();
   schemaHandle_ = declaredType;
+  ReserveFields(*type);
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
     if (!FindField(schema.GetName())) BuildDefaultElements(schema, AddField(schema));
   });
@@ -278,6 +279,10 @@ const std::string* CDataStruct::NameOfField(const CDataField& field) const {
     if (entry.field.get() == &field) return entry.name;
   }
   return nullptr;
+}
+
+void CDataStruct::ReserveFields(const CSchemaStruct& type) {
+  fields_.reserve(static_cast<size_t>(type.GetFieldCount(true, 0)));
 }
 
 CDataField& CDataStruct::AddField(const CSchemaField& schema) {

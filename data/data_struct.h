@@ -151,6 +151,8 @@ class CDataStruct : public CDataObject {
   // Every element handle of the fields that own structures, in table and element order.
   template <class Visit>
   void ForEachOwnedHandle(Visit visit) const;
+  // Makes room in the field table for every field of type.
+  void ReserveFields(const Schema::CSchemaStruct& type);
   // Creates the field for schema and enters it; the table keeps the schema field's name.
   CDataField& AddField(const Schema::CSchemaField& schema);
   // Sets the maximum count and creates the default elements of a field just built.
@@ -187,21 +189,15 @@ class CDataStruct : public CDataObject {
 };
 
 // Calls visit(schemaField) for every field of the type, the most basic ancestor's fields first,
-// each level in declaration order (inheritance order).
+// each level in declaration order (inheritance order). Chains deeper than kMaxInheritanceDepth
+// (only a cyclic chain can be) are cut there.
+inline constexpr int kMaxInheritanceDepth = 64;
 template <class Visit>
-void ForEachSchemaField(const Schema::CSchemaStruct& type, Visit visit) {
-  std::vector<const Schema::CSchemaStruct*> chain;
-  for (const Schema::CSchemaStruct* level = &type; level; level = level->GetParent()) {
-    bool repeated = false;
-    for (const Schema::CSchemaStruct* seen : chain) repeated = repeated || seen == level;
-    if (repeated) break;  // a cyclic chain is cut where it repeats
-    chain.push_back(level);
+void ForEachSchemaField(const Schema::CSchemaStruct& type, Visit&& visit, int depth = 0) {
+  if (const Schema::CSchemaStruct* parent = type.GetParent()) {
+    if (depth < kMaxInheritanceDepth) ForEachSchemaField(*parent, visit, depth + 1);
   }
-  for (auto level = chain.rbegin(); level != chain.rend(); ++level) {
-    for (size_t index = 0; index < (*level)->GetOwnFieldCount(); ++index) {
-      visit(*(*level)->GetOwnField(index));
-    }
-  }
+  for (size_t index = 0; index < type.GetOwnFieldCount(); ++index) visit(*type.GetOwnField(index));
 }
 
 // True for a Struct field that owns what it holds (by value or owning pointer).
