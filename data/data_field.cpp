@@ -80,6 +80,7 @@ TDataStructHandle CDataField::ReadLiveStructHandle(int32_t index) const {
 }
 
 THandle CDataField::ReadRecordHandle(int32_t index) {
+  // Every field that stores record handles is a reference field.
   auto* field = static_cast<CDataField_Reference*>(FieldAs<ElementKind::RecordHandle>(this));
   if (!field || index < 0) return 0;
   field->ResolveEntry(static_cast<uint64_t>(index));

@@ -192,8 +192,9 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
   if (!type) return GetHandle();
   schemaHandle_ = declaredType;
   ReserveFields(*type);
+  size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
-    if (!FindField(schema.GetName())) BuildDefaultElements(schema, AddField(schema));
+    if (!FindFieldNear(schema.GetName(), hint++)) BuildDefaultElements(schema, AddField(schema));
   });
   return GetHandle();
 }
@@ -292,11 +293,13 @@ CDataField& CDataStruct::AddField(const CSchemaField& schema) {
   return *fields_.back().field;
 }
 
+CDataField* CDataStruct::FindFieldNear(std::string_view name, size_t hint) const {
+  if (hint < fields_.size() && *fields_[hint].name == name) return fields_[hint].field.get();
+  return FindField(name);
+}
+
 CDataField& CDataStruct::FieldFor(const CSchemaField& schema, size_t hint, bool* created) {
-  if (hint < fields_.size() && *fields_[hint].name == schema.GetName()) {
-    return *fields_[hint].field;
-  }
-  if (CDataField* field = FindField(schema.GetName())) return *field;
+  if (CDataField* field = FindFieldNear(schema.GetName(), hint)) return *field;
   if (created) *created = true;
   return AddField(schema);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "data/data_struct.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -167,6 +168,26 @@ TEST(DataField, FieldWithoutParentHasNoName) {
                              "[Exception] [Tessella] File(DataField) Line(31) "
                              "Function(Database::CDataField::GetName) - DataField::GetName, could "
                              "not get name. Field has no parent."});
+}
+
+TEST(DataField, InstatingThroughAFieldWithoutSchemaIsLogged) {
+  Standalone value(FieldType::Struct);
+  value.schema.reset();
+  ObjectPtr<Database::CDataStruct> held = Database::CDataStruct::Create();
+  LogCapture log;
+  Database::UninstateObjectIf(value.field.get(), held->GetHandle());
+  EXPECT_TRUE(held->IsInstated());
+  Database::ReinstateObjectIf(*value.field, held->GetHandle());
+  EXPECT_EQ(log.Texts(),
+            (std::vector<std::string>{
+                "[Exception] [Tessella] File(DataField) Line(119) "
+                "Function(Database::UninstateObjectIf) - Error: UninstateObjectIf could not "
+                "uninstate field as schema was null. Speak to an engineer.",
+                "[Exception] [Tessella] File(DataField) Line(31) "
+                "Function(Database::CDataField::GetName) - DataField::GetName, could not get name. "
+                "Field has no parent.",
+                "[Exception] [Tessella] File(DataField) Line(90) "
+                "Function(Database::ReinstateObjectIf) - Could not reinstate object. Field \"\""}));
 }
 
 }  // namespace

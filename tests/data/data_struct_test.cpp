@@ -119,6 +119,7 @@ TEST_F(DataStruct, BuildsEveryFieldWithItsDefault) {
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->GetParentHandle(), record.GetHandle());
   EXPECT_EQ(Texts(*value->FindField("a")), std::vector<std::string>{"5"});
+  EXPECT_EQ(record.PointableStructures(), std::vector<THandle>{value->GetHandle()});
   EXPECT_FALSE(record.IsDirty());
 }
 

@@ -244,6 +244,25 @@ TEST_F(Pointers, UninstatingATreeTakesItOutOfServiceAndBack) {
   EXPECT_EQ(ship.FindField("targets")->ReadLiveStructHandle(3), sub->GetHandle());
 }
 
+TEST_F(Pointers, FieldsInstateWhatTheyOwnAndNeverWhatTheyPointAt) {
+  UseSchema(kShipSchema);
+  CDataRecord& ship = Ship();
+  const THandle part0 = Child(ship, "parts", 0)->GetHandle();
+  const Database::CDataField& weak = *ship.FindField("targets");
+  const Database::CDataField& owning = *ship.FindField("parts");
+  Database::UninstateObjectIf(&weak, part0);
+  EXPECT_NE(Resolve<CDataStruct>(part0), nullptr);
+  Database::UninstateObjectIf(&owning, part0);
+  EXPECT_EQ(Resolve<CDataStruct>(part0), nullptr);
+  Database::ReinstateObjectIf(weak, part0);
+  EXPECT_EQ(Resolve<CDataStruct>(part0), nullptr);
+  Database::ReinstateObjectIf(owning, part0);
+  EXPECT_NE(Resolve<CDataStruct>(part0), nullptr);
+  Database::UninstateObjectIf(nullptr, part0);
+  Database::UninstateObjectIf(&owning, 0);
+  EXPECT_TRUE(Log().Texts().empty());
+}
+
 TEST_F(Pointers, DestroyingARecordDestroysItsWholeTree) {
   UseSchema(kShipSchema);
   CDataRecord& ship = Ship();
