@@ -93,12 +93,16 @@ void CDataStruct::BeginUninstate() {
   ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
     if (handle != 0) registry.UninstateObject(handle);
   });
+  // The fields go with their structure, so that a host holding a field handle of a removed
+  // structure cannot reach it.
+  for (const FieldEntry& entry : fields_) registry.UninstateObject(entry.field->GetHandle());
 }
 
 void CDataStruct::EndInstate() {
+  ObjectRegistry& registry = ObjectRegistry::Instance();
+  for (const FieldEntry& entry : fields_) registry.ReinstateObject(entry.field->GetHandle());
   CDataRecord* record = GetRecord();
   if (record && record != this) record->AddPointableStructure(GetHandle());
-  ObjectRegistry& registry = ObjectRegistry::Instance();
   ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
     if (handle != 0) registry.ReinstateObject(handle);
   });
@@ -287,7 +291,7 @@ void CDataStruct::ReserveFields(const CSchemaStruct& type) {
 }
 
 CDataField& CDataStruct::AddField(const CSchemaField& schema) {
-  ObjectPtr<CDataField> field = CreateField(schema);
+  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated());
   field->SetParentHandle(GetHandle());
   fields_.push_back({&schema.GetName(), std::move(field)});
   return *fields_.back().field;
@@ -305,7 +309,7 @@ CDataField& CDataStruct::FieldFor(const CSchemaField& schema, size_t hint, bool*
 }
 
 ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
-  ObjectPtr<CDataStruct> child = Create();
+  ObjectPtr<CDataStruct> child = Create(!IsInstated());
   child->parentHandle_ = GetHandle();
   return child;
 }

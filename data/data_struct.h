@@ -2,10 +2,11 @@
 // the record file form (Load). A record (data_record.h) is the top-level structure of one file.
 //
 // Ownership: a structure owns its field objects and the structures that its by-value and
-// owning-pointer fields hold; ReleaseChildren destroys both through the registry. A structure
-// detached by an edit belongs to whatever detached it; a structure that re-reading replaced is
-// kept out of service by the structure that held it (undo steps may still name its fields) and
-// destroyed with it. Weak pointers and references only name their targets.
+// owning-pointer fields hold and whose parent link names it; ReleaseChildren destroys both
+// through the registry. Whoever moves a structure to another holder sets its parent link. A
+// structure detached by an edit belongs to whatever detached it; a structure that re-reading
+// replaced is kept out of service by the structure that held it (undo steps may still name its
+// fields) and destroyed with it. Weak pointers and references only name their targets.
 //
 // The field table keeps insertion order, which is schema inheritance order (the most basic
 // ancestor's fields first), so files written from it are deterministic. Names are exact and
@@ -48,11 +49,13 @@ class CDataStruct : public CDataObject {
   void Initialize() override;
   // Destroys the held structures, the replaced ones and every field.
   void ReleaseChildren() override;
-  // Leaves the record's pointable list and takes the owned structures out of service.
+  // Leaves the record's pointable list and takes the owned structures and the fields out of
+  // service.
   void BeginUninstate() override;
   void EndUninstate() override {}
   void BeginInstate() override {}
-  // Joins the record's pointable list and puts the owned structures back in service.
+  // Puts the fields back in service, joins the record's pointable list and puts the owned
+  // structures back in service.
   void EndInstate() override;
 
   bool IsRecord() const { return GetObjectKind() == ObjectKind::DataRecordObject; }
@@ -162,8 +165,8 @@ class CDataStruct : public CDataObject {
   // The field named as schema, created and entered when missing (then created is set); hint is
   // where the table is expected to hold it.
   CDataField& FieldFor(const Schema::CSchemaField& schema, size_t hint, bool* created = nullptr);
-  // A new structure placed under this one (its parent set directly, since this structure may
-  // itself be out of service while it is built).
+  // A new structure placed under this one, in service when this one is. The parent is set
+  // directly: this structure may be out of service while it is built.
   ObjectPtr<CDataStruct> CreateChild() const;
   // Takes a structure that an owning field no longer holds out of service and keeps it.
   void KeepReplaced(THandle handle);

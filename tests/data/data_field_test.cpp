@@ -27,7 +27,7 @@ struct Standalone {
     schema->SetName("value");
     schema->SetFieldType(type);
     schema->SetFieldOption(option);
-    field = Database::CreateField(*schema);
+    field = Database::CreateField(*schema, false);
   }
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;

@@ -130,6 +130,23 @@ TEST_F(DataStruct, DynamicArrayBuiltFromDefaultsAccepts9999) {
   EXPECT_EQ(dynamic.GetCount(), 9999u);
 }
 
+TEST_F(DataStruct, BuildsOutOfServiceAndEntersServiceAsAWhole) {
+  UseSchema(kDefaultsSchema);
+  ObjectPtr<CDataStruct> built = CDataStruct::Create(/*outOfService=*/true);
+  built->BuildDefaults(DB_SchemaStruct("Defaults"), 0);
+  EXPECT_EQ(Log().Texts().size(), 1u) << "only the enumeration default is reported";
+  const THandle value = built->FindField("value")->ReadStructHandle(0);
+  const CDataStruct* held = Database::ResolveAnyState<CDataStruct>(value);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(held->GetParentHandle(), built->GetHandle());
+  EXPECT_EQ(Database::Resolve<CDataStruct>(value), nullptr);
+  EXPECT_EQ(Database::Resolve<CDataField>(built->FieldByName("s")), nullptr);
+  Database::ObjectRegistry::Instance().ReinstateObject(built->GetHandle());
+  EXPECT_NE(Database::Resolve<CDataStruct>(value), nullptr);
+  EXPECT_NE(Database::Resolve<CDataField>(built->FieldByName("s")), nullptr);
+  EXPECT_NE(Database::Resolve<CDataField>(held->FieldByName("a")), nullptr);
+}
+
 TEST_F(DataStruct, InheritedFieldsComeFirst) {
   UseSchema(kDefaultsSchema);
   ObjectPtr<CDataStruct> derived = CDataStruct::Create();

@@ -229,6 +229,7 @@ TEST_F(Pointers, UninstatingATreeTakesItOutOfServiceAndBack) {
   ObjectRegistry::Instance().UninstateObject(part1Handle);
   EXPECT_EQ(Resolve<CDataStruct>(part1Handle), nullptr);
   EXPECT_EQ(Resolve<CDataStruct>(subStats), nullptr);
+  EXPECT_EQ(Resolve<Database::CDataField>(subField), nullptr) << "fields go with the structure";
   EXPECT_NE(Resolve<CDataStruct>(part0), nullptr) << "a weak pointer's target is not owned";
   EXPECT_EQ(PointableUrls(ship),
             (std::vector<std::string>{"parts[0]", "parts[0].stats", "parts[2]", "parts[2].stats"}));
