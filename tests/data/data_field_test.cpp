@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/data_struct.h"
@@ -123,6 +124,51 @@ TEST(DataField, InsertRespectsTheMaximumCount) {
   EXPECT_EQ(array.field->InsertFromText("d", 1), 1u);
   EXPECT_EQ(array.Texts(), (std::vector<std::string>{"a", "b", "c"}));
 }
+
+// Every field class shares the element operations: counting, the maximum count, positions of
+// insertion, swapping and clearing.
+class EveryFieldClass : public testing::TestWithParam<std::pair<FieldType, FieldOption>> {};
+
+TEST_P(EveryFieldClass, SharesTheElementOperations) {
+  // Zero texts: a structure field takes the text as a handle, and 0 names no object.
+  Standalone value(GetParam().first, GetParam().second);
+  CDataField& field = *value.field;
+  EXPECT_EQ(field.GetCount(), 0u);
+  EXPECT_EQ(field.InsertFromText("0", kAppendIndex), 0u);
+  EXPECT_EQ(field.InsertFromText("0", kAppendIndex), kAppendIndex) << "a single value is full";
+  EXPECT_EQ(field.GetCount(), 1u);
+  field.SetMaxCount(3);
+  EXPECT_EQ(field.InsertFromText("0", 0), 0u);
+  EXPECT_EQ(field.InsertFromText("0", kAppendIndex), 2u);
+  EXPECT_EQ(field.InsertFromText("0", 1), 1u);
+  EXPECT_EQ(field.GetCount(), 3u);
+  EXPECT_TRUE(field.SwapElements(0, 2));
+  EXPECT_FALSE(field.SwapElements(1, 2));
+  EXPECT_EQ(field.GetAsText(3), "");
+  field.ClearElements();
+  EXPECT_EQ(field.GetCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DataField, EveryFieldClass,
+    testing::Values(std::pair{FieldType::Bool, FieldOption::OptionNone},
+                    std::pair{FieldType::Int8, FieldOption::OptionNone},
+                    std::pair{FieldType::Int16, FieldOption::OptionNone},
+                    std::pair{FieldType::Int32, FieldOption::OptionNone},
+                    std::pair{FieldType::Int64, FieldOption::OptionNone},
+                    std::pair{FieldType::UInt8, FieldOption::OptionNone},
+                    std::pair{FieldType::UInt16, FieldOption::OptionNone},
+                    std::pair{FieldType::UInt32, FieldOption::OptionNone},
+                    std::pair{FieldType::UInt64, FieldOption::OptionNone},
+                    std::pair{FieldType::String, FieldOption::OptionNone},
+                    std::pair{FieldType::Float, FieldOption::OptionNone},
+                    std::pair{FieldType::Double, FieldOption::OptionNone},
+                    std::pair{FieldType::LocId, FieldOption::OptionNone},
+                    std::pair{FieldType::Enum, FieldOption::OptionNone},
+                    std::pair{FieldType::Struct, FieldOption::OptionNone},
+                    std::pair{FieldType::Struct, FieldOption::OptionPointer},
+                    std::pair{FieldType::Struct, FieldOption::OptionWeakPointer},
+                    std::pair{FieldType::Reference, FieldOption::OptionAmpersand}));
 
 TEST(DataField, SwapsOnlyInsideTheArray) {
   struct Case {
