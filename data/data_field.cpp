@@ -27,8 +27,9 @@ constexpr LogSite kResolveNullSite{"DataFieldTypes", 51,
 const std::string kEmptyText;
 
 template <class Field>
-ObjectPtr<CDataField> Create(const CSchemaField& schema) {
-  return ObjectPtr<CDataField>(CreateObject<Field>(schema.GetHandle()));
+ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService) {
+  return ObjectPtr<CDataField>(ObjectRegistry::Instance().RegisterObject(
+      std::make_unique<Field>(schema.GetHandle()), outOfService));
 }
 
 }  // namespace
@@ -80,6 +81,7 @@ TDataStructHandle CDataField::ReadLiveStructHandle(int32_t index) const {
 }
 
 THandle CDataField::ReadRecordHandle(int32_t index) {
+  // Every field that stores record handles is a reference field.
   auto* field = static_cast<CDataField_Reference*>(FieldAs<ElementKind::RecordHandle>(this));
   if (!field || index < 0) return 0;
   field->ResolveEntry(static_cast<uint64_t>(index));
@@ -150,41 +152,41 @@ void CDataField_Reference::ResolvePending() {
   while (!pendingHashes_.empty()) ResolveEntry(pendingHashes_.begin()->first);
 }
 
-ObjectPtr<CDataField> CreateField(const CSchemaField& schema) {
+ObjectPtr<CDataField> CreateField(const CSchemaField& schema, bool outOfService) {
   switch (schema.GetFieldType()) {
     case FieldType::Bool:
     case FieldType::Int8:
-      return Create<CDataField_Int8>(schema);
+      return Create<CDataField_Int8>(schema, outOfService);
     case FieldType::UInt8:
-      return Create<CDataField_UInt8>(schema);
+      return Create<CDataField_UInt8>(schema, outOfService);
     case FieldType::Int16:
-      return Create<CDataField_Int16>(schema);
+      return Create<CDataField_Int16>(schema, outOfService);
     case FieldType::UInt16:
-      return Create<CDataField_UInt16>(schema);
+      return Create<CDataField_UInt16>(schema, outOfService);
     case FieldType::Int32:
     case FieldType::LocId:
-      return Create<CDataField_Int32>(schema);
+      return Create<CDataField_Int32>(schema, outOfService);
     case FieldType::UInt32:
-      return Create<CDataField_UInt32>(schema);
+      return Create<CDataField_UInt32>(schema, outOfService);
     case FieldType::Int64:
-      return Create<CDataField_Int64>(schema);
+      return Create<CDataField_Int64>(schema, outOfService);
     case FieldType::UInt64:
-      return Create<CDataField_UInt64>(schema);
+      return Create<CDataField_UInt64>(schema, outOfService);
     case FieldType::Float:
-      return Create<CDataField_Float>(schema);
+      return Create<CDataField_Float>(schema, outOfService);
     case FieldType::Double:
-      return Create<CDataField_Double>(schema);
+      return Create<CDataField_Double>(schema, outOfService);
     case FieldType::String:
     case FieldType::Enum:
-      return Create<CDataField_String>(schema);
+      return Create<CDataField_String>(schema, outOfService);
     case FieldType::Struct:
-      return schema.IsWeakPointer() ? Create<CDataField_WeakPointer>(schema)
-                                    : Create<CDataField_Struct>(schema);
+      return schema.IsWeakPointer() ? Create<CDataField_WeakPointer>(schema, outOfService)
+                                    : Create<CDataField_Struct>(schema, outOfService);
     case FieldType::Reference:
-      return Create<CDataField_Reference>(schema);
+      return Create<CDataField_Reference>(schema, outOfService);
   }
   // A type code outside the declared range cannot come from a schema file; keep the slot usable.
-  return Create<CDataField_Int32>(schema);
+  return Create<CDataField_Int32>(schema, outOfService);
 }
 
 void UninstateObjectIf(const CDataField* field, THandle handle) {

@@ -7,7 +7,8 @@
 // uint32_t); the codec decides how the bits read and print. Structure fields store structure
 // handles, reference fields record handles.
 //
-// Ownership: a structure owns its field objects (its field table holds them). A field owns its
+// Ownership: a structure owns its field objects (its field table holds them); a field is in
+// service exactly when its structure is. A field owns its
 // elements and pending texts, never the structures or records whose handles it holds. A field
 // has no name of its own: its name is the key under which its structure holds it.
 #pragma once
@@ -406,8 +407,8 @@ class CDataField_Reference final
 };
 
 // Creates, registers and returns the field class for the schema field (by field type and
-// option). The caller enters it in a structure.
-ObjectPtr<CDataField> CreateField(const Schema::CSchemaField& schema);
+// option), in service unless outOfService. The caller enters it in a structure.
+ObjectPtr<CDataField> CreateField(const Schema::CSchemaField& schema, bool outOfService);
 
 // Takes the structure handle out of service unless the field is a weak pointer. Nothing for a
 // null field or handle 0; logged when the field has no schema.

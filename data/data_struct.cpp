@@ -93,12 +93,16 @@ void CDataStruct::BeginUninstate() {
   ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
     if (handle != 0) registry.UninstateObject(handle);
   });
+  // The fields go with their structure, so that a host holding a field handle of a removed
+  // structure cannot reach it.
+  for (const FieldEntry& entry : fields_) registry.UninstateObject(entry.field->GetHandle());
 }
 
 void CDataStruct::EndInstate() {
+  ObjectRegistry& registry = ObjectRegistry::Instance();
+  for (const FieldEntry& entry : fields_) registry.ReinstateObject(entry.field->GetHandle());
   CDataRecord* record = GetRecord();
   if (record && record != this) record->AddPointableStructure(GetHandle());
-  ObjectRegistry& registry = ObjectRegistry::Instance();
   ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
     if (handle != 0) registry.ReinstateObject(handle);
   });
@@ -191,8 +195,10 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
       Resolve<CSchemaStruct>(polymorphicType != 0 ? polymorphicType : declaredType);
   if (!type) return GetHandle();
   schemaHandle_ = declaredType;
+  ReserveFields(*type);
+  size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
-    if (!FindField(schema.GetName())) BuildDefaultElements(schema, AddField(schema));
+    if (!FindFieldNear(schema.GetName(), hint++)) BuildDefaultElements(schema, AddField(schema));
   });
   return GetHandle();
 }
@@ -280,24 +286,30 @@ const std::string* CDataStruct::NameOfField(const CDataField& field) const {
   return nullptr;
 }
 
+void CDataStruct::ReserveFields(const CSchemaStruct& type) {
+  fields_.reserve(static_cast<size_t>(type.GetFieldCount(true, 0)));
+}
+
 CDataField& CDataStruct::AddField(const CSchemaField& schema) {
-  ObjectPtr<CDataField> field = CreateField(schema);
+  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated());
   field->SetParentHandle(GetHandle());
   fields_.push_back({&schema.GetName(), std::move(field)});
   return *fields_.back().field;
 }
 
+CDataField* CDataStruct::FindFieldNear(std::string_view name, size_t hint) const {
+  if (hint < fields_.size() && *fields_[hint].name == name) return fields_[hint].field.get();
+  return FindField(name);
+}
+
 CDataField& CDataStruct::FieldFor(const CSchemaField& schema, size_t hint, bool* created) {
-  if (hint < fields_.size() && *fields_[hint].name == schema.GetName()) {
-    return *fields_[hint].field;
-  }
-  if (CDataField* field = FindField(schema.GetName())) return *field;
+  if (CDataField* field = FindFieldNear(schema.GetName(), hint)) return *field;
   if (created) *created = true;
   return AddField(schema);
 }
 
 ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
-  ObjectPtr<CDataStruct> child = Create();
+  ObjectPtr<CDataStruct> child = Create(!IsInstated());
   child->parentHandle_ = GetHandle();
   return child;
 }

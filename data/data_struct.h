@@ -2,10 +2,11 @@
 // the record file form (Load). A record (data_record.h) is the top-level structure of one file.
 //
 // Ownership: a structure owns its field objects and the structures that its by-value and
-// owning-pointer fields hold; ReleaseChildren destroys both through the registry. A structure
-// detached by an edit belongs to whatever detached it; a structure that re-reading replaced is
-// kept out of service by the structure that held it (undo steps may still name its fields) and
-// destroyed with it. Weak pointers and references only name their targets.
+// owning-pointer fields hold and whose parent link names it; ReleaseChildren destroys both
+// through the registry. Whoever moves a structure to another holder sets its parent link. A
+// structure detached by an edit belongs to whatever detached it; a structure that re-reading
+// replaced is kept out of service by the structure that held it (undo steps may still name its
+// fields) and destroyed with it. Weak pointers and references only name their targets.
 //
 // The field table keeps insertion order, which is schema inheritance order (the most basic
 // ancestor's fields first), so files written from it are deterministic. Names are exact and
@@ -48,11 +49,13 @@ class CDataStruct : public CDataObject {
   void Initialize() override;
   // Destroys the held structures, the replaced ones and every field.
   void ReleaseChildren() override;
-  // Leaves the record's pointable list and takes the owned structures out of service.
+  // Leaves the record's pointable list and takes the owned structures and the fields out of
+  // service.
   void BeginUninstate() override;
   void EndUninstate() override {}
   void BeginInstate() override {}
-  // Joins the record's pointable list and puts the owned structures back in service.
+  // Puts the fields back in service, joins the record's pointable list and puts the owned
+  // structures back in service.
   void EndInstate() override;
 
   bool IsRecord() const { return GetObjectKind() == ObjectKind::DataRecordObject; }
@@ -151,15 +154,19 @@ class CDataStruct : public CDataObject {
   // Every element handle of the fields that own structures, in table and element order.
   template <class Visit>
   void ForEachOwnedHandle(Visit visit) const;
+  // Makes room in the field table for every field of type.
+  void ReserveFields(const Schema::CSchemaStruct& type);
   // Creates the field for schema and enters it; the table keeps the schema field's name.
   CDataField& AddField(const Schema::CSchemaField& schema);
   // Sets the maximum count and creates the default elements of a field just built.
   void BuildDefaultElements(const Schema::CSchemaField& schema, CDataField& field);
+  // FindField, trying position hint of the table first (where a walk in schema order expects it).
+  CDataField* FindFieldNear(std::string_view name, size_t hint) const;
   // The field named as schema, created and entered when missing (then created is set); hint is
   // where the table is expected to hold it.
   CDataField& FieldFor(const Schema::CSchemaField& schema, size_t hint, bool* created = nullptr);
-  // A new structure placed under this one (its parent set directly, since this structure may
-  // itself be out of service while it is built).
+  // A new structure placed under this one, in service when this one is. The parent is set
+  // directly: this structure may be out of service while it is built.
   ObjectPtr<CDataStruct> CreateChild() const;
   // Takes a structure that an owning field no longer holds out of service and keeps it.
   void KeepReplaced(THandle handle);
@@ -187,21 +194,15 @@ class CDataStruct : public CDataObject {
 };
 
 // Calls visit(schemaField) for every field of the type, the most basic ancestor's fields first,
-// each level in declaration order (inheritance order).
+// each level in declaration order (inheritance order). Chains deeper than kMaxInheritanceDepth
+// (only a cyclic chain can be) are cut there.
+inline constexpr int kMaxInheritanceDepth = 64;
 template <class Visit>
-void ForEachSchemaField(const Schema::CSchemaStruct& type, Visit visit) {
-  std::vector<const Schema::CSchemaStruct*> chain;
-  for (const Schema::CSchemaStruct* level = &type; level; level = level->GetParent()) {
-    bool repeated = false;
-    for (const Schema::CSchemaStruct* seen : chain) repeated = repeated || seen == level;
-    if (repeated) break;  // a cyclic chain is cut where it repeats
-    chain.push_back(level);
+void ForEachSchemaField(const Schema::CSchemaStruct& type, Visit&& visit, int depth = 0) {
+  if (const Schema::CSchemaStruct* parent = type.GetParent()) {
+    if (depth < kMaxInheritanceDepth) ForEachSchemaField(*parent, visit, depth + 1);
   }
-  for (auto level = chain.rbegin(); level != chain.rend(); ++level) {
-    for (size_t index = 0; index < (*level)->GetOwnFieldCount(); ++index) {
-      visit(*(*level)->GetOwnField(index));
-    }
-  }
+  for (size_t index = 0; index < type.GetOwnFieldCount(); ++index) visit(*type.GetOwnField(index));
 }
 
 // True for a Struct field that owns what it holds (by value or owning pointer).

@@ -151,9 +151,15 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
   if (IsNullElement(element)) return 0;
   const SchemaRegistry& schemas = SchemaRegistry::Instance();
   schemaHandle_ = schemas.FindStructByName(typeName);
-  const char* polymorphic = element.Attribute("__polymorphicType");
+  const char* polymorphic = nullptr;
+  const char* userData = nullptr;
+  for (const XMLAttribute* at = element.FirstAttribute(); at; at = at->Next()) {
+    const char* name = at->Name();
+    if (name[0] != '_' || name[1] != '_') continue;
+    if (std::strcmp(name, "__polymorphicType") == 0) polymorphic = at->Value();
+    if (std::strcmp(name, "__userdata") == 0) userData = at->Value();
+  }
   if (polymorphic && *polymorphic) polymorphicType_ = schemas.FindStructByName(polymorphic);
-  const char* userData = element.Attribute("__userdata");
   if (userData && *userData) SetUserData(userData);
   const CSchemaStruct* type =
       Resolve<CSchemaStruct>(polymorphicType_ != 0 ? polymorphicType_ : schemaHandle_);
@@ -163,6 +169,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
   }
 
   AttributeCursor attributes(element);
+  if (fields_.empty()) ReserveFields(*type);
   size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
     const size_t position = hint++;
@@ -290,7 +297,7 @@ void CDataStruct::PadStructEntry(const CSchemaField& schema, CDataField& field,
                                  const XMLElement& element) {
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
   if (handles.IsFull()) return;
-  ObjectPtr<CDataStruct> child = Create();
+  ObjectPtr<CDataStruct> child = Create(!IsInstated());
   if (const char* userData = element.Attribute("__quillwork")) child->SetUserData(userData);
   child->parentHandle_ = GetHandle();
   child->BuildDefaults(schema.GetCustomType(), 0);

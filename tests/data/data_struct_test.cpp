@@ -1,0 +1,241 @@
+#include "data/data_struct.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/data_record.h"
+#include "support/data_fixture.h"
+
+namespace {
+
+using Database::CDataField;
+using Database::CDataRecord;
+using Database::CDataStruct;
+using Database::ObjectPtr;
+using Database::THandle;
+
+constexpr const char* kDefaultsSchema = R"(
+enum EColour { Red, Green, Blue };
+struct Base
+{
+    // [default: 5]
+    int32 a;
+};
+struct Derived : Base
+{
+    // [default: "x y"]
+    string c;
+};
+struct Other
+{
+    int32 z;
+};
+record Defaults
+{
+    // [default: True]
+    bool[3] flags;
+    // [default: yes]
+    bool word;
+    // [default: 10]
+    bool digit;
+    // [default: 5]
+    int32[3] fives;
+    // [default: "-1"]
+    uint8 wraps;
+    // [default: 2.5]
+    float f;
+    double d;
+    // [default: "hello world"]
+    string s;
+    string empty;
+    // [default: Green]
+    EColour good;
+    // [default: Purple]
+    EColour bad;
+    EColour none;
+    int32[] dynamic;
+    Base value;
+    Base @ pointer;
+    Base * weak;
+    Defaults & ref;
+};
+)";
+
+std::vector<std::string> Texts(CDataField& field) {
+  std::vector<std::string> texts;
+  for (int32_t index = 0; index < static_cast<int32_t>(field.GetCount()); ++index) {
+    texts.push_back(field.GetAsText(index));
+  }
+  return texts;
+}
+
+std::vector<std::string> FieldNames(const CDataStruct& structure) {
+  std::vector<std::string> names;
+  for (size_t index = 0; index < structure.GetFieldCount(); ++index) {
+    names.push_back(structure.GetFieldName(index));
+  }
+  return names;
+}
+
+class DataStruct : public DataFixture {};
+
+TEST_F(DataStruct, BuildsEveryFieldWithItsDefault) {
+  UseSchema(kDefaultsSchema);
+  CDataRecord& record = NewRecord("R", "Defaults");
+  struct Case {
+    const char* field;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"flags", {"1", "1", "1"}},
+      {"word", {"0"}},
+      {"digit", {"1"}},
+      {"fives", {"5", "5", "5"}},
+      {"wraps", {"255"}},
+      {"f", {"2.5"}},
+      {"d", {"0"}},
+      {"s", {"hello world"}},
+      {"empty", {""}},
+      {"good", {"Green"}},
+      {"bad", {"Red"}},
+      {"none", {"Red"}},
+      {"dynamic", {}},
+      {"pointer", {"0"}},
+      {"weak", {"0"}},
+      {"ref", {""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    CDataField* field = record.FindField(c.field);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(Texts(*field), c.expected);
+  }
+  EXPECT_EQ(Log().Texts(), std::vector<std::string>{
+                               "[Error] [Tessella] Specified default value Purple for Enum bad is "
+                               "not a valid enumerable. Defaulting to first."});
+  const CDataStruct* value = Child(record, "value");
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->GetParentHandle(), record.GetHandle());
+  EXPECT_EQ(Texts(*value->FindField("a")), std::vector<std::string>{"5"});
+  EXPECT_EQ(record.PointableStructures(), std::vector<THandle>{value->GetHandle()});
+  EXPECT_FALSE(record.IsDirty());
+}
+
+TEST_F(DataStruct, DynamicArrayBuiltFromDefaultsAccepts9999) {
+  UseSchema(kDefaultsSchema);
+  CDataField& dynamic = *NewRecord("R", "Defaults").FindField("dynamic");
+  for (int count = 0; count < 10000; ++count) dynamic.InsertFromText("1", Database::kAppendIndex);
+  EXPECT_EQ(dynamic.GetCount(), 9999u);
+}
+
+TEST_F(DataStruct, BuildsOutOfServiceAndEntersServiceAsAWhole) {
+  UseSchema(kDefaultsSchema);
+  ObjectPtr<CDataStruct> built = CDataStruct::Create(/*outOfService=*/true);
+  built->BuildDefaults(DB_SchemaStruct("Defaults"), 0);
+  EXPECT_EQ(Log().Texts().size(), 1u) << "only the enumeration default is reported";
+  const THandle value = built->FindField("value")->ReadStructHandle(0);
+  const CDataStruct* held = Database::ResolveAnyState<CDataStruct>(value);
+  ASSERT_NE(held, nullptr);
+  EXPECT_EQ(held->GetParentHandle(), built->GetHandle());
+  EXPECT_EQ(Database::Resolve<CDataStruct>(value), nullptr);
+  EXPECT_EQ(Database::Resolve<CDataField>(built->FieldByName("s")), nullptr);
+  Database::ObjectRegistry::Instance().ReinstateObject(built->GetHandle());
+  EXPECT_NE(Database::Resolve<CDataStruct>(value), nullptr);
+  EXPECT_NE(Database::Resolve<CDataField>(built->FieldByName("s")), nullptr);
+  EXPECT_NE(Database::Resolve<CDataField>(held->FieldByName("a")), nullptr);
+}
+
+TEST_F(DataStruct, InheritedFieldsComeFirst) {
+  UseSchema(kDefaultsSchema);
+  ObjectPtr<CDataStruct> derived = CDataStruct::Create();
+  derived->BuildDefaults(DB_SchemaStruct("Derived"), 0);
+  EXPECT_EQ(FieldNames(*derived), (std::vector<std::string>{"a", "c"}));
+  EXPECT_EQ(derived->GetTypeName(), "Derived");
+  EXPECT_EQ(Texts(*derived->FindField("c")), std::vector<std::string>{"x y"});
+  ASSERT_NE(derived->FindField("a")->GetName(), nullptr);
+  EXPECT_EQ(*derived->FindField("a")->GetName(), "a");
+}
+
+TEST_F(DataStruct, PolymorphicTypeAddsFieldsOrIsRefused) {
+  UseSchema(kDefaultsSchema);
+  CDataRecord& record = NewRecord("R", "Defaults");
+  CDataStruct& value = *Child(record, "value");
+  const THandle derived = DB_SchemaStruct("Derived");
+  Log().Clear();
+
+  value.SetPolymorphicType(DB_SchemaStruct("Other"));
+  EXPECT_EQ(Log().Texts(),
+            std::vector<std::string>{"[Error] [Tessella] Error setting Polymorphic type. Structure "
+                                     "\"Other\" does not inherit from \"Base\"."});
+  EXPECT_EQ(value.GetPolymorphicType(), 0u);
+  EXPECT_FALSE(record.IsDirty());
+
+  value.SetPolymorphicType(derived);
+  EXPECT_EQ(value.GetPolymorphicType(), derived);
+  EXPECT_EQ(FieldNames(value), (std::vector<std::string>{"a", "c"}));
+  EXPECT_EQ(value.GetTypeName(), "Base") << "the declared type stays";
+  EXPECT_TRUE(record.IsDirty());
+
+  value.SetPolymorphicType(DB_SchemaStruct("Base"));
+  EXPECT_EQ(value.GetPolymorphicType(), 0u);
+  EXPECT_EQ(FieldNames(value), (std::vector<std::string>{"a", "c"})) << "fields stay";
+}
+
+TEST_F(DataStruct, DirtyFlagsTravelUpTheParentChain) {
+  UseSchema(kDefaultsSchema);
+  CDataRecord& record = NewRecord("R", "Defaults");
+  CDataStruct& value = *Child(record, "value");
+  CDataField& a = *value.FindField("a");
+  a.SetDirty(true);
+  EXPECT_TRUE(value.IsDirty());
+  EXPECT_TRUE(record.IsDirty());
+  a.SetDirty(false);
+  EXPECT_FALSE(record.IsDirty());
+
+  value.SetUserData("note");
+  EXPECT_TRUE(record.IsDirty());
+  record.SetDirty(false);
+  value.SetUserData("note");
+  EXPECT_FALSE(record.IsDirty()) << "an equal text changes nothing";
+
+  ObjectPtr<CDataStruct> loose = CDataStruct::Create();
+  EXPECT_EQ(loose->GetUserData(), nullptr);
+  loose->SetUserData("");
+  ASSERT_NE(loose->GetUserData(), nullptr);
+  EXPECT_EQ(*loose->GetUserData(), "");
+  EXPECT_FALSE(loose->IsDirty());
+  EXPECT_EQ(value.GetRecordHandle(), record.GetHandle());
+  EXPECT_EQ(record.GetRecordHandle(), record.GetHandle());
+}
+
+TEST_F(DataStruct, ParentLinksAndOwnership) {
+  UseSchema(kDefaultsSchema);
+  ObjectPtr<CDataStruct> parent = CDataStruct::Create();
+  ObjectPtr<CDataStruct> child = CDataStruct::Create();
+  child->SetParentStruct(parent->GetHandle());
+  EXPECT_EQ(child->GetParentHandle(), parent->GetHandle());
+  EXPECT_EQ(child->GetRecordHandle(), 0u);
+  EXPECT_EQ(child->GetName(), nullptr) << "no field of the parent holds it";
+
+  child->SetParentStruct(0);
+  EXPECT_EQ(child->GetParentHandle(), parent->GetHandle());
+  EXPECT_EQ(Log().Texts(), std::vector<std::string>{
+                               "[Exception] [Tessella] File(DataStruct) Line(1031) "
+                               "Function(Database::CDataStruct::SetParentStruct) - Setting parent "
+                               "to a null handle."});
+
+  // A structure another structure merely points at is not destroyed with that one.
+  CDataRecord& record = NewRecord("R", "Defaults");
+  const THandle owned = Child(record, "value")->GetHandle();
+  Database::FieldAs<Database::ElementKind::StructHandle>(record.FindField("pointer"))
+      ->Values()
+      .SetValue(child->GetHandle(), 0);
+  const THandle recordHandle = record.GetHandle();
+  Database::ObjectRegistry::Instance().DestroyObject(recordHandle);
+  EXPECT_EQ(Database::ObjectRegistry::Instance().FindObjectAnyState(owned), nullptr);
+  EXPECT_NE(Database::Resolve<CDataStruct>(child->GetHandle()), nullptr);
+}
+
+}  // namespace

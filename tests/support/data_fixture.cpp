@@ -1,0 +1,68 @@
+#include "support/data_fixture.h"
+
+#include <tinyxml2.h>
+
+#include "frame/database.h"
+
+using Database::CDatabase;
+using Database::CDataRecord;
+using Database::CDataStruct;
+using Database::ObjectPtr;
+
+void DataFixture::UseSchema(const std::string& text) {
+  ASSERT_TRUE(LoadSchema(text));
+  Log().Clear();
+}
+
+CDataRecord& DataFixture::ReadRecord(const std::string& name, const std::string& text) {
+  tinyxml2::XMLDocument document;
+  EXPECT_EQ(document.Parse(text.c_str()), tinyxml2::XML_SUCCESS);
+  ObjectPtr<CDataRecord> record = CDataRecord::Create();
+  record->SetRecordName(name);
+  record->SetFileName(name + ".xml");
+  const tinyxml2::XMLElement* root = document.FirstChildElement();
+  if (root) {
+    const char* hash = root->Attribute("__hash");
+    record->SetHashText(hash ? hash : "");
+    const char* type = root->Attribute("__type");
+    record->Load(type ? type : "", root, nullptr);
+  }
+  record->ResolveWeakPointers();
+  record->RegisterPointables(*record);
+  return Register(std::move(record));
+}
+
+CDataRecord& DataFixture::NewRecord(const std::string& name, const std::string& type,
+                                    const std::string& hash) {
+  ObjectPtr<CDataRecord> record = CDataRecord::Create();
+  record->SetRecordName(name);
+  record->SetHashText(hash);
+  record->BuildDefaultTree(DB_SchemaStruct(type.c_str()));
+  return Register(std::move(record));
+}
+
+CDataRecord& DataFixture::Register(ObjectPtr<CDataRecord> record) {
+  CDatabase& database = CDatabase::Instance();
+  database.recordsByHash[record->GetHash()] = record->GetHandle();
+  database.recordsByName[record->GetRecordName()] = record->GetHandle();
+  database.records.push_back(record->GetHandle());
+  return *record.release();
+}
+
+void DataFixture::ResolveReferences() {
+  for (const Database::THandle handle : CDatabase::Instance().records) {
+    if (CDataRecord* record = Database::Resolve<CDataRecord>(handle)) record->ResolveReferences();
+  }
+}
+
+std::string DataFixture::FileText(CDataRecord& record) {
+  std::string text;
+  record.WriteFileText(text);
+  return text;
+}
+
+CDataStruct* DataFixture::Child(const CDataStruct& parent, const std::string& field,
+                                int32_t index) {
+  const Database::CDataField* found = parent.FindField(field);
+  return found ? Database::Resolve<CDataStruct>(found->ReadStructHandle(index)) : nullptr;
+}
