@@ -42,11 +42,9 @@ CDataRecord& DataFixture::NewRecord(const std::string& name, const std::string& 
 }
 
 CDataRecord& DataFixture::Register(ObjectPtr<CDataRecord> record) {
-  CDatabase& database = CDatabase::Instance();
-  database.recordsByHash[record->GetHash()] = record->GetHandle();
-  database.recordsByName[record->GetRecordName()] = record->GetHandle();
-  database.records.push_back(record->GetHandle());
-  return *record.release();
+  CDataRecord& registered = *record;
+  CDatabase::Instance().RegisterRecord(std::move(record));
+  return registered;
 }
 
 void DataFixture::ResolveReferences() {
