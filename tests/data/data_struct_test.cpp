@@ -227,13 +227,13 @@ TEST_F(DataStruct, ParentLinksAndOwnership) {
                                "to a null handle."});
 
   // A structure another structure merely points at is not destroyed with that one.
-  CDataRecord& record = NewRecord("R", "Defaults");
-  const THandle owned = Child(record, "value")->GetHandle();
-  Database::FieldAs<Database::ElementKind::StructHandle>(record.FindField("pointer"))
+  ObjectPtr<CDataRecord> record = CDataRecord::Create();
+  record->BuildDefaultTree(DB_SchemaStruct("Defaults"));
+  const THandle owned = Child(*record, "value")->GetHandle();
+  Database::FieldAs<Database::ElementKind::StructHandle>(record->FindField("pointer"))
       ->Values()
       .SetValue(child->GetHandle(), 0);
-  const THandle recordHandle = record.GetHandle();
-  Database::ObjectRegistry::Instance().DestroyObject(recordHandle);
+  record.reset();
   EXPECT_EQ(Database::ObjectRegistry::Instance().FindObjectAnyState(owned), nullptr);
   EXPECT_NE(Database::Resolve<CDataStruct>(child->GetHandle()), nullptr);
 }
