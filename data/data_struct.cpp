@@ -297,6 +297,19 @@ CDataField& CDataStruct::AddField(const CSchemaField& schema) {
   return *fields_.back().field;
 }
 
+CDataField* CDataStruct::FindFieldFrom(std::string_view name, size_t* position) const {
+  if (*position < fields_.size() && *fields_[*position].name == name) {
+    return fields_[*position].field.get();
+  }
+  for (size_t at = 0; at < fields_.size(); ++at) {
+    if (*fields_[at].name == name) {
+      *position = at;
+      return fields_[at].field.get();
+    }
+  }
+  return nullptr;
+}
+
 CDataField* CDataStruct::FindFieldNear(std::string_view name, size_t hint) const {
   if (hint < fields_.size() && *fields_[hint].name == name) return fields_[hint].field.get();
   return FindField(name);

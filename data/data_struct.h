@@ -96,6 +96,10 @@ class CDataStruct : public CDataObject {
   const std::string& GetFieldName(size_t index) const { return *fields_[index].name; }
   CDataField& GetField(size_t index) const { return *fields_[index].field; }
   CDataField* FindField(std::string_view name) const;
+  // FindField, trying position hint of the table first (where a walk in schema order expects it).
+  CDataField* FindFieldNear(std::string_view name, size_t hint) const;
+  // FindField, trying *position first; a field found elsewhere moves *position to its place.
+  CDataField* FindFieldFrom(std::string_view name, size_t* position) const;
   // Handle of the field of that name, or 0.
   THandle FieldByName(std::string_view name) const;
   // The name under which the table holds field, or null.
@@ -160,8 +164,6 @@ class CDataStruct : public CDataObject {
   CDataField& AddField(const Schema::CSchemaField& schema);
   // Sets the maximum count and creates the default elements of a field just built.
   void BuildDefaultElements(const Schema::CSchemaField& schema, CDataField& field);
-  // FindField, trying position hint of the table first (where a walk in schema order expects it).
-  CDataField* FindFieldNear(std::string_view name, size_t hint) const;
   // The field named as schema, created and entered when missing (then created is set); hint is
   // where the table is expected to hold it.
   CDataField& FieldFor(const Schema::CSchemaField& schema, size_t hint, bool* created = nullptr);

@@ -1,5 +1,7 @@
 #include "frame/database.h"
 
+#include <tinyxml2.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -9,7 +11,6 @@
 #include "data/data_record.h"
 #include "data/object_registry.h"
 #include "editing/command_history.h"
-#include "frame/host_file.h"
 #include "frame/log.h"
 #include "schema/checks.h"
 #include "schema/model.h"
@@ -104,7 +105,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   for (const std::string& path : schemaPaths) {
     if (const uint32_t size = fileSizer(path.c_str()); size == 0) {
       LogError(kSchemaNotFound, path.c_str());
-    } else if (!Schema::PrePassSchemaFile(path, HostFile(fileLoader, size, path.c_str()).Text())) {
+    } else if (!Schema::PrePassSchemaFile(path, ReadHostFile(path.c_str(), size))) {
       LogError("%s", kPrePassFailed);
       return false;
     }
@@ -115,8 +116,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
     if (const uint32_t size = fileSizer(path.c_str()); size == 0) {
       LogError(kSchemaNotFound, path.c_str());
     } else {
-      const HostFile file(fileLoader, size, path.c_str());
-      if (!Schema::ParseSchemaFile(path, file.Text())) {
+      if (!Schema::ParseSchemaFile(path, ReadHostFile(path.c_str(), size))) {
         LogError(kSchemaFailed, path.c_str());
         return false;
       }
@@ -136,6 +136,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
     LoadRecord(recordFiles[i], &loaded);
     steps.Step(recordFiles[i]);
   }
+  if (recordDocument_) recordDocument_->Clear();
   // References name records by hash, so they resolve only once every record is registered.
   for (const THandle handle : records) {
     if (CDataRecord* record = Resolve<CDataRecord>(handle)) record->ResolveReferences();
@@ -143,6 +144,13 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
 
   LogMessage(kRecordsLoaded, static_cast<int>(recordFileCount));
   return true;
+}
+
+std::string_view CDatabase::ReadHostFile(const char* path, uint32_t size) {
+  fileBuffer_.assign(size + size_t{1}, '\0');
+  fileLoader(path, fileBuffer_.data());
+  fileBuffer_[size] = '\0';
+  return std::string_view(fileBuffer_.data());
 }
 
 }  // namespace Database

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +15,10 @@
 #include "data/object_registry.h"
 #include "frame/platform.h"
 #include "tessella.h"
+
+namespace tinyxml2 {
+class XMLDocument;
+}
 
 namespace Database {
 
@@ -104,8 +110,18 @@ class CDatabase {
   CDatabase();
   ~CDatabase();
 
+  // Reads the file through the host's loader into the file buffer (size + 1 bytes, a zero after
+  // the last one) and returns its text up to the first zero byte; valid until the next read.
+  std::string_view ReadHostFile(const char* path, uint32_t size);
+  // Reads the record file and parses it into the record document. Null, with the error logged,
+  // when it is not well-formed XML.
+  const tinyxml2::XMLDocument* ParseRecordFile(const char* path, uint32_t size);
+
   // The registered records, owned here and index-aligned with records.
   std::vector<ObjectPtr<CDataRecord>> recordObjects_;
+  // Reused from file to file, so that loading many records allocates them once.
+  std::vector<char> fileBuffer_;
+  std::unique_ptr<tinyxml2::XMLDocument> recordDocument_;
 };
 
 }  // namespace Database

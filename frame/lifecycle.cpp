@@ -5,7 +5,6 @@
 #include "data/data_record.h"
 #include "editing/command_history.h"
 #include "frame/database.h"
-#include "frame/host_file.h"
 #include "frame/log.h"
 #include "frame/platform.h"
 #include "frame/record_loader.h"
@@ -15,7 +14,6 @@ namespace Database {
 namespace {
 
 constexpr const char* kNameTaken = "Adding new record named \"%s\" failed. Already exists.";
-constexpr const char* kRecordXmlError = "Error loading record %s, %s";
 constexpr const char* kNotReloaded = "Could not reload file %s. Error.";
 constexpr const char* kReloaded = "%s Reloaded.";
 constexpr const char* kCannotDelete =
@@ -61,16 +59,9 @@ bool CDatabase::ReloadRecord(THandle handle) {
   const std::string fileName = record->GetFileName();
   const uint32_t size = fileSizer(fileName.c_str());
   if (size == 0) return false;
-  tinyxml2::XMLDocument document;
-  {
-    const HostFile file(fileLoader, size, fileName.c_str());
-    document.Parse(file.CText());
-  }
-  if (document.Error()) {
-    LogError(kRecordXmlError, fileName.c_str(), FormatXmlError(document).c_str());
-    return false;
-  }
-  if (record->Load(record->GetTypeName(), document.FirstChild(), nullptr) == 0) {
+  const tinyxml2::XMLDocument* document = ParseRecordFile(fileName.c_str(), size);
+  if (!document) return false;
+  if (record->Load(record->GetTypeName(), document->FirstChild(), nullptr) == 0) {
     LogError(kNotReloaded, fileName.c_str());
     return false;
   }

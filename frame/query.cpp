@@ -9,6 +9,7 @@
 #include "data/field_text.h"
 #include "frame/database.h"
 #include "frame/log.h"
+#include "schema/model.h"
 #include "schema/split_string.h"
 
 namespace Database {
@@ -184,11 +185,39 @@ bool CompareBool(const std::optional<Comparison>& comparison, bool field,
   return ((value == "true") == field) == (comparison == Comparison::Equal);
 }
 
+// The field a path names inside a record, with its schema (null when it has none): structure
+// fields are followed, a scalar or weak pointer field ends the walk (with an exception line when
+// segments remain), a segment naming no field is skipped. No field when the path ends on a
+// structure or leads nowhere.
+struct PathField {
+  const CDataField* field = nullptr;
+  const Schema::CSchemaField* schema = nullptr;
+};
+
+PathField FindPathField(const CDataStruct& record, const FieldPath& path) {
+  const CDataStruct* current = &record;
+  const size_t count = path.segments.size();
+  for (size_t i = 0; i < count; ++i) {
+    const FieldPathSegment& segment = path.segments[i];
+    const CDataField* field = current->FindFieldFrom(segment.name, &segment.positionHint);
+    if (!field || !field->IsInstated()) continue;
+    const Schema::CSchemaField* schema = field->GetSchema();
+    if (!schema || schema->GetFieldType() != FieldType::Struct || schema->IsWeakPointer()) {
+      if (i + 1 < count) LogException(kResolveFieldSite, kFieldPathTooLong, path.text.c_str());
+      return {field, schema};
+    }
+    current = Resolve<CDataStruct>(field->ReadStructHandle(segment.index.value_or(0)));
+    if (!current) return {};
+  }
+  return {};
+}
+
 // Compares the field's first element (left) with the query value (right), by the field's type.
-bool CompareFieldValue(const CDataField* field, const std::optional<Comparison>& comparison,
+bool CompareFieldValue(const PathField& found, const std::optional<Comparison>& comparison,
                        const TestValue& value) {
-  const Schema::CSchemaField* schema = field ? field->GetSchema() : nullptr;
-  if (!schema) return false;
+  const CDataField* field = found.field;
+  const Schema::CSchemaField* schema = found.schema;
+  if (!field || !schema) return false;
   const FieldType type = schema->GetFieldType();
   if (type == FieldType::Bool)
     return CompareBool(comparison, field->ReadStored<uint8_t>(0) != 0, value.Text());
@@ -229,9 +258,15 @@ bool CompareFieldValue(const CDataField* field, const std::optional<Comparison>&
 }
 
 void SelectRecordsOfType(const std::string& typeName, std::vector<THandle>& out) {
+  // Schema names are unique, so a declared type is matched by its handle; the name is compared
+  // only for a name that no schema structure has (records without a type have the empty name).
+  const THandle type = Schema::SchemaRegistry::Instance().FindStructByName(typeName);
   for (const THandle handle : CDatabase::Instance().records) {
     const CDataRecord* record = Resolve<CDataRecord>(handle);
-    if (record && record->GetTypeName() == typeName) out.push_back(handle);
+    if (!record) continue;
+    if (type != 0 ? record->GetSchemaHandle() == type : record->GetTypeName() == typeName) {
+      out.push_back(handle);
+    }
   }
 }
 
@@ -239,9 +274,11 @@ void SelectByFieldValue(const QueryCondition& test, const std::vector<THandle>& 
                         std::vector<THandle>& out) {
   const TestValue value(test.text);
   for (const THandle handle : candidates) {
-    if (!Resolve<CDataRecord>(handle)) continue;
-    const CDataField* field = Resolve<CDataField>(ResolveField(handle, test.fieldPath));
-    if (CompareFieldValue(field, test.comparison, value)) out.push_back(handle);
+    const CDataRecord* record = Resolve<CDataRecord>(handle);
+    if (record &&
+        CompareFieldValue(FindPathField(*record, test.fieldPath), test.comparison, value)) {
+      out.push_back(handle);
+    }
   }
 }
 
@@ -271,26 +308,6 @@ void EvaluateCondition(QueryCondition& condition, const QueryCondition* previous
 }
 
 }  // namespace
-
-THandle ResolveField(THandle recordHandle, const FieldPath& path) {
-  const CDataStruct* current = Resolve<CDataRecord>(recordHandle);
-  if (!current) return 0;
-  const size_t count = path.segments.size();
-  for (size_t i = 0; i < count; ++i) {
-    const FieldPathSegment& segment = path.segments[i];
-    const CDataField* field = current->FindField(segment.name);
-    if (!field || !field->IsInstated()) continue;
-    const Schema::CSchemaField* schema = field->GetSchema();
-    if (!schema || schema->GetFieldType() != Schema::FieldType::Struct || schema->IsWeakPointer()) {
-      if (i + 1 < count) LogException(kResolveFieldSite, kFieldPathTooLong, path.text.c_str());
-      return field->GetHandle();
-    }
-    const int32_t index = segment.index.value_or(0);
-    current = Resolve<CDataStruct>(field->ReadStructHandle(index));
-    if (!current) return 0;
-  }
-  return 0;
-}
 
 uint64_t Query(const char* query) {
   if (!query) return 0;

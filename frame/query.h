@@ -35,6 +35,9 @@ enum class Comparison : uint32_t {
 struct FieldPathSegment {
   std::string name;
   std::optional<int32_t> index;
+  // Where the last structure walked held the field: records of one type hold their fields in one
+  // order, so the next record is looked at there first.
+  mutable size_t positionHint = 0;
 };
 
 // A field path cut into its segments once, when the query is parsed, so that evaluation does no
@@ -64,10 +67,5 @@ std::optional<std::vector<QueryCondition>> ParseQuery(const char* query);
 // selection of the last condition and their number is returned; after a parse error the previous
 // results stay and 0 is returned.
 uint64_t Query(const char* query);
-
-// The field a path names inside a record: structure fields are followed, a scalar or weak pointer
-// field ends the walk (with an exception line when segments remain). 0 when the path ends on a
-// structure or leads nowhere.
-THandle ResolveField(THandle record, const FieldPath& path);
 
 }  // namespace Database

@@ -7,7 +7,6 @@
 
 #include "data/data_record.h"
 #include "frame/database.h"
-#include "frame/host_file.h"
 #include "frame/log.h"
 
 namespace Database {
@@ -53,6 +52,16 @@ std::string FormatXmlError(const tinyxml2::XMLDocument& document) {
   return text;
 }
 
+const tinyxml2::XMLDocument* CDatabase::ParseRecordFile(const char* path, uint32_t size) {
+  if (!recordDocument_) recordDocument_ = std::make_unique<tinyxml2::XMLDocument>();
+  const std::string_view text = ReadHostFile(path, size);
+  if (recordDocument_->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
+    LogError(kRecordXmlError, path, FormatXmlError(*recordDocument_).c_str());
+    return nullptr;
+  }
+  return recordDocument_.get();
+}
+
 bool CDatabase::LoadRecord(const char* path, THandle* out) {
   if (!fileSizer || !fileLoader || !path) return false;
   const uint32_t size = fileSizer(path);
@@ -60,21 +69,14 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
     LogError(kRecordNotFound, path);
     return false;
   }
-  tinyxml2::XMLDocument document;
-  {
-    const HostFile file(fileLoader, size, path);
-    document.Parse(file.CText());
-  }
-  if (document.Error()) {
-    LogError(kRecordXmlError, path, FormatXmlError(document).c_str());
-    return false;
-  }
+  const tinyxml2::XMLDocument* document = ParseRecordFile(path, size);
+  if (!document) return false;
   ObjectPtr<CDataRecord> record = CDataRecord::Create();
   record->SetFileName(path);
   record->SetRecordName(RecordNameFromPath(path));
   // A declaration or comment before the root element makes the file no record.
   const tinyxml2::XMLElement* root =
-      document.FirstChild() ? document.FirstChild()->ToElement() : nullptr;
+      document->FirstChild() ? document->FirstChild()->ToElement() : nullptr;
   if (!root) return false;
 
   std::string hash;
