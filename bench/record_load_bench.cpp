@@ -39,11 +39,9 @@ void BM_DatabaseLoad(benchmark::State& state) {
   const size_t after = HeapBytesInUse();
   if (DB_GetRecordCount() != kRecords) state.SkipWithError("records failed to load");
   for (auto _ : state) {
-    // Closing the previous database is part of every DB_Load, not of loading; so is the
-    // allocator's deferred tidying of what closing freed, which a first load never pays.
+    // Closing the previous database is part of every DB_Load, not of loading.
     state.PauseTiming();
     DB_Close();
-    malloc_trim(0);
     state.ResumeTiming();
     benchmark::DoNotOptimize(files.Load());
   }

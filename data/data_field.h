@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "data/data_object.h"
+#include "data/element_array.h"
 #include "data/field_text.h"
 #include "data/object_registry.h"
 #include "schema/model.h"
@@ -119,24 +120,18 @@ class CDataFieldValue {
   bool IsFull() const { return elements_.size() >= maxCount_; }
 
   const T& Get(size_t index) const { return elements_[index]; }
-  const std::vector<T>& Elements() const { return elements_; }
+  const ElementArray<T>& Elements() const { return elements_; }
 
   // Appends copies of fill until the array has at least count elements.
-  void GrowTo(size_t count, const T& fill) {
-    if (elements_.size() < count) elements_.resize(count, fill);
-  }
+  void GrowTo(size_t count, const T& fill) { elements_.GrowTo(count, fill); }
   // Appends copies of value while index is beyond the end, then writes value at index.
   void SetValue(const T& value, size_t index) {
     GrowTo(index + 1, value);
     if (!(elements_[index] == value)) elements_[index] = value;
   }
   // Inserts value before position index (index <= count); maxCount is the caller's to check.
-  void Insert(size_t index, T value) {
-    elements_.insert(elements_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
-  }
-  void Erase(size_t index) {
-    elements_.erase(elements_.begin() + static_cast<std::ptrdiff_t>(index));
-  }
+  void Insert(size_t index, T value) { elements_.Insert(index, std::move(value)); }
+  void Erase(size_t index) { elements_.Erase(index); }
   // Swaps element index with element index + offset; false (and nothing changes) when either
   // position lies outside the array.
   bool Swap(int32_t index, int32_t offset) {
@@ -145,10 +140,10 @@ class CDataFieldValue {
     std::swap(elements_[static_cast<size_t>(index)], elements_[static_cast<size_t>(other)]);
     return true;
   }
-  void Clear() { elements_.clear(); }
+  void Clear() { elements_.Clear(); }
 
  private:
-  std::vector<T> elements_;
+  ElementArray<T> elements_;
   uint64_t maxCount_ = 1;
 };
 

@@ -27,7 +27,7 @@ constexpr uint64_t kDefaultsDynamicMax = 9999;
 const std::string kEmptyText;
 
 // The structure handles a field holds, or null for a field of another kind.
-const std::vector<TDataStructHandle>* HeldHandles(const CDataField& field) {
+const ElementArray<TDataStructHandle>* HeldHandles(const CDataField& field) {
   const auto* structs = FieldAs<ElementKind::StructHandle>(&field);
   return structs ? &structs->Values().Elements() : nullptr;
 }

@@ -219,8 +219,8 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
   if (schema.GetFieldType() == FieldType::Reference && !reference) return;
 
   if (owning) {
-    const std::vector<TDataStructHandle> previous =
-        FieldAs<ElementKind::StructHandle>(&field)->Values().Elements();
+    const auto& held = FieldAs<ElementKind::StructHandle>(&field)->Values().Elements();
+    const std::vector<TDataStructHandle> previous(held.begin(), held.end());
     field.ClearElements();
     for (const TDataStructHandle handle : previous) KeepReplaced(handle);
   } else {
