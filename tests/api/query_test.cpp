@@ -69,6 +69,15 @@ std::string Line(const char* level, const std::string& text) {
 const std::string kBoolError = Line("Error", "Boolean comparison must be == or !=.");
 const std::string kTypeError = Line("Error", "Comparator not supported for type.");
 
+std::string Unresolved(const std::string& path) {
+  return Line("Exception",
+              "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has "
+              "not been fully resolved (" +
+                  path +
+                  "). Url must be malformed. This will work, but it may not be what you intended. "
+                  "Did you try access a field, inside of a non-structure?");
+}
+
 const QueryCase kCases[] = {
     {"record type", "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\"", {"Axe", "Bow", "Club"}, {}},
     {"record type is exact", "SELECT RECORDS WHERE RECORD_TYPE=\"weapon\"", {}, {}},
@@ -189,28 +198,12 @@ const QueryCase kCases[] = {
     {"a weak pointer ends the path",
      "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Favourite.Damage) == 9",
      {},
-     {Line("Exception",
-           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
-           "been fully resolved (Favourite.Damage). Url must be malformed. This will work, but it "
-           "may not be what you intended. Did you try access a field, inside of a non-structure?"),
-      kTypeError,
-      Line("Exception",
-           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
-           "been fully resolved (Favourite.Damage). Url must be malformed. This will work, but it "
-           "may not be what you intended. Did you try access a field, inside of a non-structure?"),
-      kTypeError,
-      Line("Exception",
-           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
-           "been fully resolved (Favourite.Damage). Url must be malformed. This will work, but it "
-           "may not be what you intended. Did you try access a field, inside of a non-structure?"),
-      kTypeError}},
+     {Unresolved("Favourite.Damage"), kTypeError, Unresolved("Favourite.Damage"), kTypeError,
+      Unresolved("Favourite.Damage"), kTypeError}},
     {"a path inside a scalar compares the scalar",
      "SELECT RECORDS WHERE RECORD_TYPE=Armour AND FIELD_VALUE(Damage.X) == 1",
      {"Plate"},
-     {Line("Exception",
-           "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
-           "been fully resolved (Damage.X). Url must be malformed. This will work, but it may not "
-           "be what you intended. Did you try access a field, inside of a non-structure?")}},
+     {Unresolved("Damage.X")}},
 };
 
 class QueryTest : public DatabaseFixture {
