@@ -28,8 +28,8 @@ const std::string kEmptyText;
 
 template <class Field>
 ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService) {
-  return ObjectPtr<CDataField>(
-      ObjectRegistry::Instance().RegisterObject(std::make_unique<Field>(schema), outOfService));
+  return ObjectPtr<CDataField>(ObjectRegistry::Instance().RegisterObject(
+      std::make_unique<Field>(schema.GetHandle()), outOfService));
 }
 
 }  // namespace
@@ -37,6 +37,10 @@ ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService) {
 void CDataField::SetDirty(bool dirty) {
   dirty_ = dirty;
   if (CDataStruct* parent = Resolve<CDataStruct>(parentHandle_)) parent->SetDirty(dirty);
+}
+
+Schema::CSchemaField* CDataField::GetSchema() const {
+  return Resolve<Schema::CSchemaField>(schemaField_);
 }
 
 const std::string* CDataField::GetName() const {

@@ -184,11 +184,9 @@ class CDataField : public CDataObject {
   // Sets the flag and passes it on to the parent structure when that is in service.
   void SetDirty(bool dirty);
 
-  // The schema field the field was built from. Schema objects outlive every data object (the
-  // database destroys its records and the history's commands before the schema), so this is
-  // kept as a pointer rather than looked up by handle on every call.
-  const Schema::CSchemaField* GetSchema() const { return schema_; }
-  THandle GetSchemaHandle() const { return schema_->GetHandle(); }
+  // The schema field the field was built from (null once the schema is gone).
+  Schema::CSchemaField* GetSchema() const;
+  THandle GetSchemaHandle() const { return schemaField_; }
   // The name under which the parent (in service or not) holds the field; "" when the parent
   // holds no entry for it; null, with an exception logged, when there is no parent.
   const std::string* GetName() const;
@@ -210,13 +208,13 @@ class CDataField : public CDataObject {
   THandle ReadRecordHandle(int32_t index);
 
  protected:
-  explicit CDataField(const Schema::CSchemaField& schema)
-      : CDataObject(ObjectKind::DataFieldObject), schema_(&schema) {}
+  explicit CDataField(THandle schemaField)
+      : CDataObject(ObjectKind::DataFieldObject), schemaField_(schemaField) {}
 
  private:
   bool dirty_ = false;
   THandle parentHandle_ = kNoParent;
-  const Schema::CSchemaField* schema_;
+  THandle schemaField_;
 };
 
 // A field whose elements are of kind K.
@@ -236,7 +234,7 @@ class CDataFieldOf : public CDataField {
   const CDataFieldValue<Element>& Values() const { return values_; }
 
  protected:
-  explicit CDataFieldOf(const Schema::CSchemaField& schema) : CDataField(schema) {}
+  explicit CDataFieldOf(THandle schemaField) : CDataField(schemaField) {}
 
   CDataFieldValue<Element> values_;
 };
@@ -314,7 +312,7 @@ struct HandleText {
 template <ElementKind K, class Codec>
 class CDataFieldScalar : public CDataFieldOf<K> {
  public:
-  explicit CDataFieldScalar(const Schema::CSchemaField& schema) : CDataFieldOf<K>(schema) {}
+  explicit CDataFieldScalar(THandle schemaField) : CDataFieldOf<K>(schemaField) {}
 
   uint32_t InsertFromText(const char* text, uint32_t index) override {
     auto& values = this->values_;
