@@ -118,6 +118,8 @@ class CDataFieldValue {
   uint64_t GetMaxCount() const { return maxCount_; }
   void SetMaxCount(uint64_t maxCount) { maxCount_ = maxCount; }
   bool IsFull() const { return elements_.size() >= maxCount_; }
+  // Makes room for count elements in all.
+  void Reserve(size_t count) { elements_.Reserve(count); }
 
   const T& Get(size_t index) const { return elements_[index]; }
   const ElementArray<T>& Elements() const { return elements_; }
@@ -160,6 +162,8 @@ class CDataField : public CDataObject {
 
   virtual ElementKind GetElementKind() const = 0;
   virtual uint64_t GetCount() const = 0;
+  // Makes room for count elements in all, so that appending them allocates once.
+  virtual void ReserveElements(size_t count) = 0;
   virtual void SetMaxCount(uint64_t maxCount) = 0;
   // Swaps element index with element index + offset; false when either lies outside.
   virtual bool SwapElements(int32_t index, int32_t offset) = 0;
@@ -221,6 +225,7 @@ class CDataFieldOf : public CDataField {
 
   ElementKind GetElementKind() const final { return K; }
   uint64_t GetCount() const final { return values_.GetCount(); }
+  void ReserveElements(size_t count) final { values_.Reserve(count); }
   void SetMaxCount(uint64_t maxCount) final { values_.SetMaxCount(maxCount); }
   bool SwapElements(int32_t index, int32_t offset) final { return values_.Swap(index, offset); }
   void ClearElements() override { values_.Clear(); }

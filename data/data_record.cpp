@@ -5,6 +5,22 @@
 
 namespace Database {
 
+namespace {
+
+// Keeps the first place of every handle. A structure is reached twice only when an edit stored
+// its handle in a second field, so a list almost never has repeats; finding that out on a sorted
+// copy costs one allocation instead of a hash set's one per handle.
+void DropRepeats(std::vector<THandle>& handles) {
+  if (handles.size() < 2) return;
+  std::vector<THandle> sorted = handles;
+  std::sort(sorted.begin(), sorted.end());
+  if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) return;
+  std::unordered_set<THandle> seen;
+  std::erase_if(handles, [&seen](THandle handle) { return !seen.insert(handle).second; });
+}
+
+}  // namespace
+
 ObjectPtr<CDataRecord> CDataRecord::Create() {
   return ObjectPtr<CDataRecord>(CreateObject<CDataRecord>());
 }
@@ -31,13 +47,9 @@ void CDataRecord::RegisterPointables(CDataRecord& record) {
     CDataStruct::RegisterPointables(record);
     return;
   }
-  std::vector<THandle> owned;
-  CollectOwnedStructures(owned);
   pointableStructures_.clear();
-  std::unordered_set<THandle> seen;
-  for (const THandle handle : owned) {
-    if (seen.insert(handle).second) pointableStructures_.push_back(handle);
-  }
+  CollectOwnedStructures(pointableStructures_);
+  DropRepeats(pointableStructures_);
 }
 
 }  // namespace Database

@@ -45,8 +45,7 @@ bool BoolDefault(const std::string* text) {
 template <class Visit>
 void CDataStruct::ForEachOwnedHandle(Visit visit) const {
   for (const FieldEntry& entry : fields_) {
-    const CSchemaField* schema = entry.field->GetSchema();
-    if (!schema || !OwnsStructures(*schema)) continue;
+    if (!OwnsStructures(*entry.schema)) continue;
     if (const auto* handles = HeldHandles(*entry.field)) {
       for (const TDataStructHandle handle : *handles) visit(entry, handle);
     }
@@ -121,14 +120,15 @@ const std::string* CDataStruct::GetName() const {
   const CDataStruct* parent = Resolve<CDataStruct>(parentHandle_);
   if (!parent) return nullptr;
   for (const FieldEntry& entry : parent->fields_) {
-    const CSchemaField* schema = entry.field->GetSchema();
+    const CSchemaField* schema = entry.schema;
+    if (!OwnsStructures(*schema)) continue;
     const auto* handles = HeldHandles(*entry.field);
-    if (!schema || !OwnsStructures(*schema) || !handles || handles->empty()) continue;
+    if (!handles || handles->empty()) continue;
     const bool holds =
         schema->GetStorageType() == StorageType::Single
             ? handles->front() == GetHandle()
             : std::find(handles->begin(), handles->end(), GetHandle()) != handles->end();
-    if (holds) return entry.name;
+    if (holds) return &entry.Name();
   }
   return nullptr;
 }
@@ -269,7 +269,7 @@ void CDataStruct::BuildDefaultElements(const CSchemaField& schema, CDataField& f
 
 CDataField* CDataStruct::FindField(std::string_view name) const {
   for (const FieldEntry& entry : fields_) {
-    if (*entry.name == name) return entry.field.get();
+    if (entry.Name() == name) return entry.field.get();
   }
   return nullptr;
 }
@@ -281,7 +281,7 @@ THandle CDataStruct::FieldByName(std::string_view name) const {
 
 const std::string* CDataStruct::NameOfField(const CDataField& field) const {
   for (const FieldEntry& entry : fields_) {
-    if (entry.field.get() == &field) return entry.name;
+    if (entry.field.get() == &field) return &entry.Name();
   }
   return nullptr;
 }
@@ -293,16 +293,16 @@ void CDataStruct::ReserveFields(const CSchemaStruct& type) {
 CDataField& CDataStruct::AddField(const CSchemaField& schema) {
   ObjectPtr<CDataField> field = CreateField(schema, !IsInstated());
   field->SetParentHandle(GetHandle());
-  fields_.push_back({&schema.GetName(), std::move(field)});
+  fields_.push_back({&schema, std::move(field)});
   return *fields_.back().field;
 }
 
 CDataField* CDataStruct::FindFieldFrom(std::string_view name, size_t* position) const {
-  if (*position < fields_.size() && *fields_[*position].name == name) {
+  if (*position < fields_.size() && fields_[*position].Name() == name) {
     return fields_[*position].field.get();
   }
   for (size_t at = 0; at < fields_.size(); ++at) {
-    if (*fields_[at].name == name) {
+    if (fields_[at].Name() == name) {
       *position = at;
       return fields_[at].field.get();
     }
@@ -311,7 +311,7 @@ CDataField* CDataStruct::FindFieldFrom(std::string_view name, size_t* position) 
 }
 
 CDataField* CDataStruct::FindFieldNear(std::string_view name, size_t hint) const {
-  if (hint < fields_.size() && *fields_[hint].name == name) return fields_[hint].field.get();
+  if (hint < fields_.size() && fields_[hint].Name() == name) return fields_[hint].field.get();
   return FindField(name);
 }
 
@@ -369,13 +369,12 @@ void CDataStruct::RegisterPointables(CDataRecord& record) {
 
 void CDataStruct::ResolveWeakPointers() {
   for (const FieldEntry& entry : fields_) {
-    const CSchemaField* schema = entry.field->GetSchema();
-    if (!schema) continue;
+    const CSchemaField* schema = entry.schema;
     if (schema->IsWeakPointer()) {
       if (!static_cast<CDataField_WeakPointer&>(*entry.field).Resolve()) {
         const CDataRecord* record = GetRecord();
         LogException(kResolveWeakSite, "Could not resolve weak pointer for field %s in record %s",
-                     entry.name->c_str(), record ? record->GetFileName().c_str() : "");
+                     entry.Name().c_str(), record ? record->GetFileName().c_str() : "");
       }
     } else if (schema->GetFieldType() == FieldType::Struct) {
       for (const TDataStructHandle handle : *HeldHandles(*entry.field)) {
@@ -389,8 +388,7 @@ void CDataStruct::ResolveWeakPointers() {
 
 void CDataStruct::ResolveReferences() {
   for (const FieldEntry& entry : fields_) {
-    const CSchemaField* schema = entry.field->GetSchema();
-    if (!schema) continue;
+    const CSchemaField* schema = entry.schema;
     if (schema->GetFieldType() == FieldType::Reference &&
         schema->GetFieldOption() == FieldOption::OptionAmpersand) {
       static_cast<CDataField_Reference&>(*entry.field).ResolvePending();

@@ -93,7 +93,7 @@ class CDataStruct : public CDataObject {
 
   // The field table, in insertion order.
   size_t GetFieldCount() const { return fields_.size(); }
-  const std::string& GetFieldName(size_t index) const { return *fields_[index].name; }
+  const std::string& GetFieldName(size_t index) const { return fields_[index].Name(); }
   CDataField& GetField(size_t index) const { return *fields_[index].field; }
   CDataField* FindField(std::string_view name) const;
   // FindField, trying position hint of the table first (where a walk in schema order expects it).
@@ -143,9 +143,12 @@ class CDataStruct : public CDataObject {
   void CollectOwnedStructures(std::vector<THandle>& out) const;
 
  private:
+  // The schema field is the field's own (kept here too so that walks over the table reach the
+  // field objects only where the schema says they matter); its name is the entry's name.
   struct FieldEntry {
-    const std::string* name;
+    const Schema::CSchemaField* schema;
     ObjectPtr<CDataField> field;
+    const std::string& Name() const { return schema->GetName(); }
   };
   // Rarely used state, allocated on first use.
   struct Extras {

@@ -31,8 +31,15 @@ class ElementArray {
       hasInline_ = true;
       return;
     }
-    MoveToHeap();
+    MoveToHeap(count);
     heap_.resize(count, fill);
+  }
+
+  // Makes room for count elements in all; room for more than one moves the array to the heap.
+  void Reserve(size_t count) {
+    if (count <= 1) return;
+    MoveToHeap(count);
+    heap_.reserve(count);
   }
 
   // Inserts value before position index (index <= size()).
@@ -42,7 +49,7 @@ class ElementArray {
       hasInline_ = true;
       return;
     }
-    MoveToHeap();
+    MoveToHeap(2);
     heap_.insert(heap_.begin() + static_cast<std::ptrdiff_t>(index), std::move(value));
   }
 
@@ -61,9 +68,10 @@ class ElementArray {
   }
 
  private:
-  void MoveToHeap() {
+  // Moves the array to the heap, with room for capacity elements, unless it is there already.
+  void MoveToHeap(size_t capacity) {
     if (onHeap_) return;
-    heap_.reserve(2);
+    heap_.reserve(capacity < 2 ? 2 : capacity);
     if (hasInline_) heap_.push_back(std::move(inline_));
     inline_ = T{};
     hasInline_ = false;

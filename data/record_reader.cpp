@@ -6,6 +6,7 @@
 // (hashes) has been read.
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -64,6 +65,16 @@ class AttributeCursor {
   const XMLElement& element_;
   const XMLAttribute* next_ = nullptr;
 };
+
+uint64_t CountEntries(const XMLElement* list) {
+  uint64_t count = 0;
+  if (!list) return count;
+  for (const XMLElement* entry = list->FirstChildElement(); entry;
+       entry = entry->NextSiblingElement()) {
+    ++count;
+  }
+  return count;
+}
 
 bool IsNullElement(const XMLElement& element) {
   return Platform::CompareNoCase(element.Name(), "null") == 0;
@@ -230,9 +241,13 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
   const uint64_t fixedLength =
       schema.GetStorageType() == StorageType::FixedArray ? schema.GetFixedArraySize() : 0;
   const char* name = schema.GetName().c_str();
+  const XMLElement* firstList = element.FirstChildElement(name);
+  // Room for every entry of the list (files hold one per field), so that the elements are
+  // allocated once.
+  field.ReserveElements(static_cast<size_t>(
+      fixedLength != 0 ? fixedLength : std::min(CountEntries(firstList), kReadDynamicMax)));
   uint64_t taken = 0;
-  for (const XMLElement* list = element.FirstChildElement(name); list;
-       list = list->NextSiblingElement(name)) {
+  for (const XMLElement* list = firstList; list; list = list->NextSiblingElement(name)) {
     for (const XMLElement* entry = list->FirstChildElement(); entry;
          entry = entry->NextSiblingElement()) {
       if (fixedLength != 0 && taken >= fixedLength) {

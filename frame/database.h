@@ -63,7 +63,7 @@ class CDatabase {
   static std::string GenerateHash();
   // Gives the record the hash unless some record is registered under it already (then an
   // exception line is logged and the record's hash stays as it was).
-  void SetHash(CDataRecord& record, const std::string& hash);
+  void SetHash(CDataRecord& record, std::string hash);
 
   // ---- Loading ----
   // Reads one record file through the host's callbacks, builds, resolves and registers the

@@ -2,8 +2,8 @@
 
 #include <tinyxml2.h>
 
-#include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "data/data_record.h"
 #include "frame/database.h"
@@ -30,15 +30,14 @@ std::string_view MismatchedElementName(const tinyxml2::XMLDocument& document) {
 
 }  // namespace
 
-std::string RecordNameFromPath(const std::string& path) {
-  std::string unified = path;
-  std::replace(unified.begin(), unified.end(), '\\', '/');
-  const size_t slash = unified.rfind('/');
-  const size_t start = slash == std::string::npos ? 0 : slash + 1;
-  const size_t dot = unified.rfind('.');
-  if (dot == std::string::npos) return unified.substr(start);
+std::string RecordNameFromPath(std::string_view path) {
+  // The name holds no separator, so both kinds are searched for instead of unified first.
+  const size_t slash = path.find_last_of("\\/");
+  const size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos) return std::string(path.substr(start));
   if (dot < start) return {};
-  return unified.substr(start, dot - start);
+  return std::string(path.substr(start, dot - start));
 }
 
 std::string FormatXmlError(const tinyxml2::XMLDocument& document) {
@@ -87,7 +86,7 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
     record->SetDirty(true);
     hash = GenerateHash();
   }
-  SetHash(*record, hash);
+  SetHash(*record, std::move(hash));
 
   const char* type = root->Attribute("__type");
   if (!type) {

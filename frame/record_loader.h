@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "data/data_object.h"
 
@@ -13,7 +14,7 @@ namespace Database {
 
 // The record name a path gives: the text after the last separator ('\' or '/') up to the last
 // '.'. Empty when the last '.' belongs to a directory; the whole last part when there is no '.'.
-std::string RecordNameFromPath(const std::string& path);
+std::string RecordNameFromPath(std::string_view path);
 
 // The name of the document's parse error ("XML_ERROR_PARSING_ELEMENT", ...); for a mismatched
 // element the name is followed by " -> " and the element's name. At most 255 characters; empty

@@ -29,13 +29,14 @@ THandle CDatabase::GetRecordByHash(const char* hash) const {
 
 std::string CDatabase::GenerateHash() { return Platform::NewUuidText(); }
 
-void CDatabase::SetHash(CDataRecord& record, const std::string& hash) {
-  if (GetRecordByHash(hash.c_str()) != 0) {
+void CDatabase::SetHash(CDataRecord& record, std::string hash) {
+  const auto found = recordsByHash.find(hash);
+  if (found != recordsByHash.end() && found->second != 0) {
     LogException(kSetHashSite, "Cannot set hash, Hash Collision on DataRecord %s",
                  record.GetRecordName().c_str());
     return;
   }
-  record.SetHashText(hash);
+  record.SetHashText(std::move(hash));
 }
 
 }  // namespace Database
