@@ -100,6 +100,10 @@ class CDataStruct : public CDataObject {
   CDataField* FindFieldNear(std::string_view name, size_t hint) const;
   // FindField, trying *position first; a field found elsewhere moves *position to its place.
   CDataField* FindFieldFrom(std::string_view name, size_t* position) const;
+  // The schema field the table's entry at position was built from (position below the count).
+  const Schema::CSchemaField* GetFieldSchema(size_t position) const {
+    return fields_[position].schema;
+  }
   // Handle of the field of that name, or 0.
   THandle FieldByName(std::string_view name) const;
   // The name under which the table holds field, or null.

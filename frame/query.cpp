@@ -201,7 +201,7 @@ PathField FindPathField(const CDataStruct& record, const FieldPath& path) {
     const FieldPathSegment& segment = path.segments[i];
     const CDataField* field = current->FindFieldFrom(segment.name, &segment.positionHint);
     if (!field || !field->IsInstated()) continue;
-    const Schema::CSchemaField* schema = field->GetSchema();
+    const Schema::CSchemaField* schema = current->GetFieldSchema(segment.positionHint);
     if (!schema || schema->GetFieldType() != FieldType::Struct || schema->IsWeakPointer()) {
       if (i + 1 < count) LogException(kResolveFieldSite, kFieldPathTooLong, path.text.c_str());
       return {field, schema};
