@@ -149,16 +149,9 @@ class CDataFieldValue {
   uint64_t maxCount_ = 1;
 };
 
-class CDataField : public CDataObject {
+class CDataField : public CPlainObject {
  public:
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::DataFieldObject; }
-
-  void Initialize() override {}
-  void ReleaseChildren() override {}
-  void BeginUninstate() override {}
-  void EndUninstate() override {}
-  void BeginInstate() override {}
-  void EndInstate() override {}
 
   virtual ElementKind GetElementKind() const = 0;
   virtual uint64_t GetCount() const = 0;
@@ -209,7 +202,7 @@ class CDataField : public CDataObject {
 
  protected:
   explicit CDataField(THandle schemaField)
-      : CDataObject(ObjectKind::DataFieldObject), schemaField_(schemaField) {}
+      : CPlainObject(ObjectKind::DataFieldObject), schemaField_(schemaField) {}
 
  private:
   bool dirty_ = false;

@@ -52,4 +52,19 @@ class CDataObject {
   ObjectKind kind_;
 };
 
+// Base of objects whose lifecycle steps do nothing by default: schema objects and fields go in
+// and out of service without side effects and own nothing by handle unless they say so.
+class CPlainObject : public CDataObject {
+ public:
+  void Initialize() override {}
+  void ReleaseChildren() override {}
+  void BeginUninstate() override {}
+  void EndUninstate() override {}
+  void BeginInstate() override {}
+  void EndInstate() override {}
+
+ protected:
+  using CDataObject::CDataObject;
+};
+
 }  // namespace Database

@@ -18,6 +18,7 @@
 namespace Schema {
 
 using Database::CDataObject;
+using Database::CPlainObject;
 using Database::ObjectKind;
 using Database::ObjectPtr;
 using Database::THandle;
@@ -81,17 +82,13 @@ struct FieldRange {
 };
 static_assert(sizeof(FieldRange) == 24);
 
-class CSchemaField : public CDataObject {
+class CSchemaField : public CPlainObject {
  public:
-  CSchemaField() : CDataObject(ObjectKind::SchemaFieldObject) {}
+  CSchemaField() : CPlainObject(ObjectKind::SchemaFieldObject) {}
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::SchemaFieldObject; }
 
   void Initialize() override;
   void ReleaseChildren() override;
-  void BeginUninstate() override {}
-  void EndUninstate() override {}
-  void BeginInstate() override {}
-  void EndInstate() override {}
 
   const std::string& GetName() const { return name_; }
   FieldType GetFieldType() const { return fieldType_; }
@@ -146,18 +143,14 @@ class CSchemaField : public CDataObject {
   bool hasRange_ = false;
 };
 
-class CSchemaStruct : public CDataObject {
+class CSchemaStruct : public CPlainObject {
  public:
-  CSchemaStruct() : CDataObject(ObjectKind::SchemaStructObject) {}
+  CSchemaStruct() : CPlainObject(ObjectKind::SchemaStructObject) {}
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::SchemaStructObject; }
 
   void Initialize() override;
   // Destroys every field, first to last.
   void ReleaseChildren() override;
-  void BeginUninstate() override {}
-  void EndUninstate() override {}
-  void BeginInstate() override {}
-  void EndInstate() override {}
 
   const std::string& GetName() const { return name_; }
   // The schema file path exactly as the loader received it.
@@ -212,17 +205,10 @@ class CSchemaStruct : public CDataObject {
   bool isRecord_ = false;
 };
 
-class CSchemaEnum : public CDataObject {
+class CSchemaEnum : public CPlainObject {
  public:
-  CSchemaEnum() : CDataObject(ObjectKind::SchemaEnumObject) {}
+  CSchemaEnum() : CPlainObject(ObjectKind::SchemaEnumObject) {}
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::SchemaEnumObject; }
-
-  void Initialize() override {}
-  void ReleaseChildren() override {}
-  void BeginUninstate() override {}
-  void EndUninstate() override {}
-  void BeginInstate() override {}
-  void EndInstate() override {}
 
   const std::string& GetName() const { return name_; }
   void SetName(std::string name) { name_ = std::move(name); }
