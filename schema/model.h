@@ -17,7 +17,6 @@
 
 namespace Schema {
 
-using Database::CDataObject;
 using Database::CPlainObject;
 using Database::ObjectKind;
 using Database::ObjectPtr;
