@@ -226,23 +226,6 @@ TEST_F(RecordsTest, ExportStartsWithTheRootElementAndEndsItsAttributesWithTheHas
   EXPECT_EQ(std::string(text), exported);
 }
 
-TEST_F(RecordsTest, ExportedTextLoadsBackToTheSameRecord) {
-  AddSchema("items.sch", kSchema);
-  AddRecord("Sword.xml", Weapon("Sword", kSwordHash, 12, kBowHash));
-  AddRecord("Bow.xml", Weapon("Bow", kBowHash, 7));
-  ASSERT_TRUE(Load());
-  const std::string sword = DB_Export(DB_GetRecordByName("Sword"));
-  const std::string bow = DB_Export(DB_GetRecordByName("Bow"));
-  Reset();
-  AddSchema("items.sch", kSchema);
-  AddRecord("Sword.xml", sword);
-  AddRecord("Bow.xml", bow);
-  ASSERT_TRUE(Load());
-  EXPECT_EQ(DB_Export(DB_GetRecordByName("Sword")), sword);
-  EXPECT_EQ(DB_Export(DB_GetRecordByName("Bow")), bow);
-  EXPECT_TRUE(Log().Texts(TESSELLA_LOG_ERROR).empty());
-}
-
 TEST_F(RecordsTest, SavingWritesDirtyRecordsAndCleansThem) {
   const ScratchDirectory dir(CurrentTestName());
   AddSchema("items.sch", kSchema);
