@@ -98,7 +98,12 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
     return false;
   }
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  const std::vector<std::string> schemaPaths(schemaFiles, schemaFiles + schemaFileCount);
+  // A missing list counts as empty and a missing path is passed over, so that a host's bad
+  // arguments cannot take the load down.
+  std::vector<std::string> schemaPaths;
+  for (uint32_t i = 0; schemaFiles && i < schemaFileCount; ++i) {
+    if (schemaFiles[i]) schemaPaths.emplace_back(schemaFiles[i]);
+  }
   LoadProgress steps(progressCallback, total);
 
   // Phase 1: every file declares its types, so that phase 2 can resolve any name in any file.
@@ -131,7 +136,8 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   }
 
   // A record that fails to load is reported by LoadRecord and left out.
-  for (uint32_t i = 0; i < recordFileCount; ++i) {
+  for (uint32_t i = 0; recordFiles && i < recordFileCount; ++i) {
+    if (!recordFiles[i]) continue;
     THandle loaded = 0;
     LoadRecord(recordFiles[i], &loaded);
     steps.Step(recordFiles[i]);

@@ -113,7 +113,8 @@ typedef void (*ProgressCallback)(int32_t percent, const char* path);
 /* Replaces the log callback; NULL switches logging off. Kept across DB_Load and DB_Close. */
 TESSELLA_API void RegisterForLogging(LogCallback callback) TESSELLA_NOEXCEPT;
 /* Closes any open database, clears the undo history and loads the given schema and record
-   files through the callbacks (progress may be NULL). True when the database opened. */
+   files through the callbacks (progress may be NULL; a NULL list counts as empty and a NULL path
+   is passed over). True when the database opened. */
 TESSELLA_API bool DB_Load(FileLoader fileLoader, FileSizer fileSizer, ProgressCallback progress,
                           uint32_t schemaFileCount, const char* const* schemaFiles,
                           uint32_t recordFileCount,

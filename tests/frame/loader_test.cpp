@@ -94,4 +94,16 @@ TEST_F(Loader, NoFilesAtAll) {
   EXPECT_TRUE(Progress().empty());
 }
 
+TEST_F(Loader, MissingListsAndPathsArePassedOver) {
+  Files().Add("a.sch", "record A { int32 x; };");
+  Files().Add("a.xml", "<a __type=\"A\" x=\"3\" __hash=\"00000000-0000-4000-8000-0000000000aa\"/>");
+  const char* schema[] = {nullptr, "a.sch"};
+  const char* records[] = {"a.xml", nullptr};
+  EXPECT_TRUE(DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 2, schema, 2, records));
+  EXPECT_EQ(DB_GetRecordCount(), 1u);
+  EXPECT_TRUE(
+      DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 3, nullptr, 4, nullptr));
+  EXPECT_EQ(DB_GetRecordCount(), 0u);
+}
+
 }  // namespace
