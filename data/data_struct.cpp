@@ -23,6 +23,7 @@ constexpr LogSite kResolveWeakSite{"DataStruct", 1140,
                                    "Database::CDataStruct::ResolveWeakPointers"};
 
 constexpr uint64_t kDefaultsDynamicMax = 9999;
+constexpr size_t kMaxDefaultNesting = 256;
 
 const std::string kEmptyText;
 
@@ -194,6 +195,13 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
   const CSchemaStruct* type =
       Resolve<CSchemaStruct>(polymorphicType != 0 ? polymorphicType : declaredType);
   if (!type) return GetHandle();
+  // A schema whose structures hold themselves by value is refused when it loads, but a host may
+  // go on with a database that failed to load: building stops at a depth no sound schema reaches.
+  if (NestedDeeperThan(kMaxDefaultNesting)) {
+    LogError("Structure %s nests deeper than %d levels; its fields were not built.",
+             type->GetName().c_str(), static_cast<int>(kMaxDefaultNesting));
+    return GetHandle();
+  }
   schemaHandle_ = declaredType;
   ReserveFields(*type);
   size_t hint = 0;
@@ -201,6 +209,15 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
     if (!FindFieldNear(schema.GetName(), hint++)) BuildDefaultElements(schema, AddField(schema));
   });
   return GetHandle();
+}
+
+bool CDataStruct::NestedDeeperThan(size_t levels) const {
+  const CDataStruct* current = this;
+  for (size_t depth = 0; current; ++depth) {
+    if (depth > levels) return true;
+    current = ResolveAnyState<CDataStruct>(current->parentHandle_);
+  }
+  return false;
 }
 
 void CDataStruct::BuildDefaultElements(const CSchemaField& schema, CDataField& field) {

@@ -171,6 +171,8 @@ class CDataStruct : public CDataObject {
   CDataField& AddField(const Schema::CSchemaField& schema);
   // Sets the maximum count and creates the default elements of a field just built.
   void BuildDefaultElements(const Schema::CSchemaField& schema, CDataField& field);
+  // True when more than levels parent links lead up from this structure.
+  bool NestedDeeperThan(size_t levels) const;
   // The field named as schema, created and entered when missing (then created is set); hint is
   // where the table is expected to hold it.
   CDataField& FieldFor(const Schema::CSchemaField& schema, size_t hint, bool* created = nullptr);

@@ -130,7 +130,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
     steps.Step(path.c_str());
   }
   // Phase 3: the whole schema.
-  if (!Schema::CheckDuplicateFieldNames()) {
+  if (!Schema::CheckDuplicateFieldNames() || !Schema::CheckStructuresDoNotContainThemselves()) {
     LogMessage("%s", kDatabaseFailed);
     return false;
   }

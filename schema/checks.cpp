@@ -1,6 +1,8 @@
 #include "schema/checks.h"
 
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "frame/log.h"
 
@@ -16,6 +18,53 @@ constexpr const char* kCustomTypeNotFound = "Schema: File %s, Line %d Custom Typ
 constexpr const char* kDuplicateFieldName =
     "Schema: Duplicate field name found within the inheritance tree. Structure: \"%s\" Field is: "
     "\"%s\" ";
+constexpr const char* kContainsItself =
+    "Schema: Structure %s contains itself by value through field %s. Make the field an owning "
+    "pointer (@) or a dynamic array.";
+
+// The structure types that building a default value of this field builds too: by-value fields
+// (single or fixed arrays) of structure type. Owning and weak pointers start empty, dynamic arrays
+// start with no elements.
+const CSchemaStruct* BuiltWith(const CSchemaField& field) {
+  const bool byValue = field.GetFieldType() == FieldType::Struct &&
+                       field.GetFieldOption() != FieldOption::OptionPointer &&
+                       field.GetFieldOption() != FieldOption::OptionWeakPointer;
+  const bool built =
+      field.GetStorageType() == StorageType::Single ||
+      (field.GetStorageType() == StorageType::FixedArray && field.GetFixedArraySize() > 0);
+  return byValue && built ? Resolve<CSchemaStruct>(field.GetCustomType()) : nullptr;
+}
+
+// Depth-first search over "is built with" edges; a structure met again while it is still being
+// visited closes a loop.
+class ContainmentSearch {
+ public:
+  bool Visit(const CSchemaStruct& structure) {
+    State& state = states_[&structure];
+    if (state == State::Done) return true;
+    state = State::Visiting;
+    size_t depth = 0;
+    for (const CSchemaStruct* level = &structure; level && depth++ <= states_.size() + 256;
+         level = level->GetParent()) {
+      for (size_t i = 0; i < level->GetOwnFieldCount(); ++i) {
+        const CSchemaField& field = *level->GetOwnField(i);
+        const CSchemaStruct* child = BuiltWith(field);
+        if (!child) continue;
+        if (states_[child] == State::Visiting) {
+          LogError(kContainsItself, child->GetName().c_str(), field.GetName().c_str());
+          return false;
+        }
+        if (!Visit(*child)) return false;
+      }
+    }
+    states_[&structure] = State::Done;
+    return true;
+  }
+
+ private:
+  enum class State { New, Visiting, Done };
+  std::unordered_map<const CSchemaStruct*, State> states_;
+};
 }  // namespace
 
 bool ResolveFieldType(const SourceLine& where, std::string_view typeName, FieldType* fieldType,
@@ -64,6 +113,15 @@ bool CheckDuplicateFieldNames() {
         return false;
       }
     }
+  }
+  return true;
+}
+
+bool CheckStructuresDoNotContainThemselves() {
+  ContainmentSearch search;
+  for (const THandle handle : SchemaRegistry::Instance().SchemaStructs()) {
+    const CSchemaStruct* structure = Resolve<CSchemaStruct>(handle);
+    if (structure && !search.Visit(*structure)) return false;
   }
   return true;
 }

@@ -30,4 +30,9 @@ bool WouldFormInheritanceCycle(const CSchemaStruct& child, THandle parent);
 // structure creation order, then declaration order) and returns false.
 bool CheckDuplicateFieldNames();
 
+// Third phase as well: a structure whose default value would hold itself (through by-value
+// structure fields, single or fixed arrays, its own or inherited, at any depth) could never be
+// built. Logs the first such structure with the field that closes the loop and returns false.
+bool CheckStructuresDoNotContainThemselves();
+
 }  // namespace Schema

@@ -327,6 +327,20 @@ TEST_F(RecordsTest, CreateWithAnUnknownTypeMakesARecordThatCannotBeLoadedAgain) 
                     " has no __type specified."}));
 }
 
+// A database whose schema failed to load may still be used; a structure that holds itself by
+// value must not take the library down when a record of it is built.
+TEST_F(RecordsTest, SelfContainingStructuresStopNestingInAFailedDatabase) {
+  const ScratchDirectory dir(CurrentTestName());
+  AddSchema("loop.sch", "struct Node { int32 x; Node Inner; };\nrecord Tree { Node Root; };");
+  EXPECT_FALSE(Load());
+  Log().Clear();
+  const uint64_t tree = DB_CreateRecord("Tree", dir.File("").c_str(), "Deep");
+  ASSERT_NE(tree, 0u);
+  EXPECT_EQ(Log().Texts(TESSELLA_LOG_ERROR),
+            std::vector<std::string>{"[Error] [Tessella] Structure Node nests deeper than 256 "
+                                     "levels; its fields were not built."});
+}
+
 TEST_F(RecordsTest, LoadRecordAddsOneMoreRecord) {
   AddSchema("items.sch", kSchema);
   ASSERT_TRUE(Load());

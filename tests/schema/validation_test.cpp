@@ -151,7 +151,18 @@ const Case kCases[] = {
      {E("Enumerable A already exists in Enum list for Schema Enum E"),
       E("Key k already exists in KeyValuePair list for Enumerable A in Enum E"), Loaded("v.sch"),
       kNoRecords}},
+    {"structure holding itself by value through another and an inherited field",
+     {{"v.sch", "struct A { B[2] bs; };\nstruct B : C { };\nstruct C { A a; };"}},
+     false,
+     {Loaded("v.sch"),
+      E("Schema: Structure A contains itself by value through field a. Make the field an owning "
+        "pointer (@) or a dynamic array."),
+      kDatabaseFailed}},
     // Accepted.
+    {"structures holding themselves through pointers and dynamic arrays",
+     {{"v.sch", "struct A { A @ next; A * peer; A[] children; A[0] none; };"}},
+     true,
+     {Loaded("v.sch"), kNoRecords}},
     {"child field named like an inherited one",
      {{"v.sch", "struct P { int32 a; };\nstruct C : P { int32 a; };"}},
      true,
