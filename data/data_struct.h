@@ -111,9 +111,8 @@ class CDataStruct : public CDataObject {
 
   // Reads the structure element at node (a leading comment and declaration are skipped) as a
   // structure of the named type; with a filter only the field of that name is read. Returns the
-  // own handle, or 0 for a "null" element or an unknown type. Structures that reading adds to a
-  // structure inside a record join the record's pointable list; after reading a whole record,
-  // call RegisterPointables with the record itself.
+  // own handle, or 0 for a "null" element or an unknown type. The record's pointable list is the
+  // caller's: after reading, call RegisterPointables with the containing record.
   THandle Load(const std::string& typeName, const tinyxml2::XMLNode* node, const char* filter);
   // Builds the structure's element in document (the caller inserts it). With a filter only the
   // field of that name is written; emptyWeakPointers writes a single weak pointer without a
@@ -125,8 +124,8 @@ class CDataStruct : public CDataObject {
   const std::string& Serialize(const char* filter, bool emptyWeakPointers);
   // True when text parses and its first element is named as GetName says.
   bool CanDeserialize(const char* text) const;
-  // Reads text into the structure (see Load), then resolves its weak pointers. Text that does
-  // not parse changes nothing.
+  // Reads text into the structure (see Load), registers what it read as pointable in its record,
+  // then resolves its weak pointers. Text that does not parse changes nothing.
   void Deserialize(const char* text, const char* filter);
 
   // The structure's path inside its record ("#Error#" when it cannot be named), held until the

@@ -150,11 +150,7 @@ THandle CDataStruct::Load(const std::string& typeName, const XMLNode* node, cons
   if (node && node->ToDeclaration()) node = node->NextSibling();
   const XMLElement* element = node ? node->ToElement() : nullptr;
   if (!element) return 0;
-  const THandle handle = ReadElement(typeName, *element, filter);
-  if (handle != 0) {
-    if (CDataRecord* record = GetRecord()) RegisterPointables(*record);
-  }
-  return handle;
+  return ReadElement(typeName, *element, filter);
 }
 
 THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& element,
@@ -362,7 +358,9 @@ void CDataStruct::Deserialize(const char* text, const char* filter) {
   if (!text) return;
   tinyxml2::XMLDocument document;
   if (document.Parse(text) != tinyxml2::XML_SUCCESS) return;
-  Load(GetTypeName(), document.FirstChildElement(), filter);
+  if (Load(GetTypeName(), document.FirstChildElement(), filter) != 0) {
+    if (CDataRecord* record = GetRecord()) RegisterPointables(*record);
+  }
   ResolveWeakPointers();
 }
 
