@@ -17,12 +17,27 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
     object.instated_ = true;
     object.EndInstate();
   }
-  object.handle_ = NextHandle();
-  slots_.push_back(&object);
+  const THandle handle = nextHandle_++;
+  const THandle index = handle >> kPageBits;
+  if (index == pages_.size()) pages_.emplace_back();
+  std::unique_ptr<Page>& page = pages_[index];
+  if (!page) {
+    if (sparePages_.empty()) {
+      page = std::make_unique<Page>();
+    } else {
+      page = std::move(sparePages_.back());
+      sparePages_.pop_back();
+    }
+    page->slots.fill(nullptr);
+  }
+  object.handle_ = handle;
+  page->slots[handle & (kPageSlots - 1)] = &object;
+  ++page->live;
 }
 
 CDataObject* ObjectRegistry::FindObjectAnyState(THandle handle) const {
-  return handle < slots_.size() ? slots_[handle] : nullptr;
+  const Page* page = PageOf(handle);
+  return page ? page->slots[handle & (kPageSlots - 1)] : nullptr;
 }
 
 CDataObject* ObjectRegistry::FindObject(THandle handle) const {
@@ -51,8 +66,15 @@ void ObjectRegistry::DestroyObject(THandle handle) {
   if (!object) return;
   object->ReleaseChildren();
   // The slot is emptied before deletion so that nothing reached from the destructor can find
-  // a half-destroyed object.
-  slots_[handle] = nullptr;
+  // a half-destroyed object. Releasing the children may have emptied other slots of the page,
+  // but never this one, so the page is still in place.
+  const THandle index = handle >> kPageBits;
+  std::unique_ptr<Page>& page = pages_[index];
+  page->slots[handle & (kPageSlots - 1)] = nullptr;
+  // A page all of whose handles have been given out goes back to the spares once empty.
+  if (--page->live == 0 && (nextHandle_ >> kPageBits) > index) {
+    sparePages_.push_back(std::move(page));
+  }
   std::unique_ptr<CDataObject> destroyed(object);
 }
 

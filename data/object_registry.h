@@ -1,9 +1,14 @@
 // The process-wide map from handle to object. Handles are taken from a counter that starts at 1
-// and is never reset, so the registry is a vector indexed by handle: a destroyed object leaves an
+// and is never reset, so the registry is a table indexed by handle: a destroyed object leaves an
 // empty slot behind and its handle is never given out again. The registry owns nothing; an
 // object's owner destroys it through DestroyObject (or holds it in an ObjectPtr that does).
+//
+// The table is kept in pages of fixed size: growing it never moves the slots already filled, and
+// a page whose objects are all destroyed is emptied and reused for new handles, so the registry
+// takes memory in proportion to the live objects, not to every handle ever given out.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -18,7 +23,7 @@ class ObjectRegistry {
   static ObjectRegistry& Instance();
 
   // The handle the next registered object will get.
-  THandle NextHandle() const { return static_cast<THandle>(slots_.size()); }
+  THandle NextHandle() const { return nextHandle_; }
 
   // Last step of every factory: initializes the object, instates it unless createOutOfService,
   // gives it the next handle and enters it. The caller becomes the object's owner.
@@ -44,10 +49,24 @@ class ObjectRegistry {
   void DestroyObject(THandle handle);
 
  private:
-  ObjectRegistry() : slots_(1, nullptr) {}
-  void Enter(CDataObject& object, bool createOutOfService);
+  static constexpr unsigned kPageBits = 12;
+  static constexpr THandle kPageSlots = THandle{1} << kPageBits;
+  struct Page {
+    std::array<CDataObject*, kPageSlots> slots;
+    THandle live = 0;  // slots holding an object
+  };
 
-  std::vector<CDataObject*> slots_;  // slot 0 is never used: 0 names no object
+  ObjectRegistry() = default;
+  void Enter(CDataObject& object, bool createOutOfService);
+  // The page holding the handle's slot; null when no object of that page is alive.
+  Page* PageOf(THandle handle) const {
+    const THandle index = handle >> kPageBits;
+    return index < pages_.size() ? pages_[index].get() : nullptr;
+  }
+
+  THandle nextHandle_ = 1;  // 0 names no object
+  std::vector<std::unique_ptr<Page>> pages_;
+  std::vector<std::unique_ptr<Page>> sparePages_;  // emptied pages, reused before new ones
 };
 
 // Finds a live, in-service object of class T. The kind is checked so that a handle of another

@@ -144,4 +144,26 @@ TEST(ObjectRegistry, OwningPointerDestroysThroughTheRegistry) {
   EXPECT_EQ(Registry().FindObjectAnyState(handle), nullptr);
 }
 
+TEST(ObjectRegistry, HandlesStaySequentialWhileEmptiedPagesAreReused) {
+  // Enough objects to fill and empty whole pages of the table several times over.
+  constexpr size_t kCount = 20000;
+  std::vector<std::string> calls;
+  std::vector<THandle> first;
+  for (int round = 0; round < 3; ++round) {
+    std::vector<Database::ObjectPtr<Probe>> probes;
+    const THandle start = Registry().NextHandle();
+    for (size_t i = 0; i < kCount; ++i) {
+      probes.emplace_back(Database::CreateObject<Probe>(&calls));
+      ASSERT_EQ(probes.back()->GetHandle(), start + i);
+    }
+    for (const THandle handle : first) ASSERT_EQ(Registry().FindObjectAnyState(handle), nullptr);
+    first.clear();
+    for (const auto& probe : probes) {
+      ASSERT_EQ(Registry().FindObjectAnyState(probe->GetHandle()), probe.get());
+      first.push_back(probe->GetHandle());
+    }
+    calls.clear();
+  }
+}
+
 }  // namespace
