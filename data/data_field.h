@@ -400,8 +400,10 @@ class CDataField_Reference final
 };
 
 // Creates, registers and returns the field class for the schema field (by field type and
-// option), in service unless outOfService. The caller enters it in a structure.
-ObjectPtr<CDataField> CreateField(const Schema::CSchemaField& schema, bool outOfService);
+// option), in service unless outOfService, in the arena (on the heap when null). The caller
+// enters it in a structure.
+ObjectPtr<CDataField> CreateField(const Schema::CSchemaField& schema, bool outOfService,
+                                  ObjectArena* arena);
 
 // Takes the structure handle out of service unless the field is a weak pointer. Nothing for a
 // null field or handle 0; logged when the field has no schema.

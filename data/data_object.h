@@ -4,9 +4,14 @@
 // so that undo can restore the very same handle.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 
 namespace Database {
+
+class ObjectArena;
 
 using THandle = uint64_t;
 using TDataStructHandle = uint64_t;
@@ -26,6 +31,16 @@ class CDataObject {
   CDataObject(const CDataObject&) = delete;
   CDataObject& operator=(const CDataObject&) = delete;
   virtual ~CDataObject() = default;
+
+  // Objects come from the heap or, placed with new (arena), from an arena; each allocation
+  // remembers which, so deleting an object through any pointer returns its memory to the right
+  // place. A null arena means the heap.
+  static void* operator new(std::size_t size);
+  static void* operator new(std::size_t size, ObjectArena* arena);
+  static void operator delete(void* object);
+  static void operator delete(void* object, ObjectArena* arena);
+  // The arena the object was allocated from; null for the heap.
+  static ObjectArena* ArenaOf(const CDataObject& object);
 
   // Called once by the factory before the object is registered.
   virtual void Initialize() = 0;
@@ -51,6 +66,12 @@ class CDataObject {
   THandle handle_ = 0;
   ObjectKind kind_;
 };
+
+// A new object of class T in the arena (on the heap when arena is null), not yet registered.
+template <class T, class... Args>
+std::unique_ptr<T> MakeObject(ObjectArena* arena, Args&&... args) {
+  return std::unique_ptr<T>(new (arena) T(std::forward<Args>(args)...));
+}
 
 // Base of objects whose lifecycle steps do nothing by default: schema objects and fields go in
 // and out of service without side effects and own nothing by handle unless they say so.

@@ -21,8 +21,9 @@ void DropRepeats(std::vector<THandle>& handles) {
 
 }  // namespace
 
-ObjectPtr<CDataRecord> CDataRecord::Create() {
-  return ObjectPtr<CDataRecord>(CreateObject<CDataRecord>());
+ObjectPtr<CDataRecord> CDataRecord::Create(ObjectArena* arena) {
+  return ObjectPtr<CDataRecord>(
+      ObjectRegistry::Instance().RegisterObject(MakeObject<CDataRecord>(arena)));
 }
 
 void CDataRecord::BuildDefaultTree(THandle type) {

@@ -15,8 +15,9 @@ class CDataRecord final : public CDataStruct {
  public:
   CDataRecord() : CDataStruct(ObjectKind::DataRecordObject) {}
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::DataRecordObject; }
-  // Creates and registers an empty record (no schema type, no fields); the caller owns it.
-  static ObjectPtr<CDataRecord> Create();
+  // Creates and registers an empty record (no schema type, no fields) in the arena (on the heap
+  // when null); the caller owns it. Its structures and fields are allocated in the same arena.
+  static ObjectPtr<CDataRecord> Create(ObjectArena* arena = nullptr);
 
   // The record's name.
   const std::string* GetName() const override { return &name_; }

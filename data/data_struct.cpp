@@ -57,9 +57,9 @@ CDataStruct::CDataStruct(ObjectKind kind) : CDataObject(kind) {}
 
 CDataStruct::~CDataStruct() = default;
 
-ObjectPtr<CDataStruct> CDataStruct::Create(bool outOfService) {
+ObjectPtr<CDataStruct> CDataStruct::Create(bool outOfService, ObjectArena* arena) {
   return ObjectPtr<CDataStruct>(
-      ObjectRegistry::Instance().RegisterObject(std::make_unique<CDataStruct>(), outOfService));
+      ObjectRegistry::Instance().RegisterObject(MakeObject<CDataStruct>(arena), outOfService));
 }
 
 void CDataStruct::Initialize() {
@@ -308,7 +308,7 @@ void CDataStruct::ReserveFields(const CSchemaStruct& type) {
 }
 
 CDataField& CDataStruct::AddField(const CSchemaField& schema) {
-  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated());
+  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated(), ArenaOf(*this));
   field->SetParentHandle(GetHandle());
   fields_.push_back({&schema, std::move(field)});
   return *fields_.back().field;
@@ -339,7 +339,7 @@ CDataField& CDataStruct::FieldFor(const CSchemaField& schema, size_t hint, bool*
 }
 
 ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
-  ObjectPtr<CDataStruct> child = Create(!IsInstated());
+  ObjectPtr<CDataStruct> child = Create(!IsInstated(), ArenaOf(*this));
   child->parentHandle_ = GetHandle();
   return child;
 }

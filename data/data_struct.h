@@ -43,8 +43,9 @@ class CDataStruct : public CDataObject {
   static bool MatchesKind(ObjectKind kind) {
     return kind == ObjectKind::DataStructObject || kind == ObjectKind::DataRecordObject;
   }
-  // Creates and registers a structure, in service unless outOfService. Its parent is 0.
-  static ObjectPtr<CDataStruct> Create(bool outOfService = false);
+  // Creates and registers a structure, in service unless outOfService, in the arena (on the heap
+  // when null). Its parent is 0.
+  static ObjectPtr<CDataStruct> Create(bool outOfService = false, ObjectArena* arena = nullptr);
 
   void Initialize() override;
   // Destroys the held structures, the replaced ones and every field.

@@ -308,9 +308,8 @@ void CDataStruct::PadStructEntry(const CSchemaField& schema, CDataField& field,
                                  const XMLElement& element) {
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
   if (handles.IsFull()) return;
-  ObjectPtr<CDataStruct> child = Create(!IsInstated());
+  ObjectPtr<CDataStruct> child = CreateChild();
   if (const char* userData = element.Attribute("__quillwork")) child->SetUserData(userData);
-  child->parentHandle_ = GetHandle();
   child->BuildDefaults(schema.GetCustomType(), 0);
   handles.Insert(handles.GetCount(), child.release()->GetHandle());
 }

@@ -83,7 +83,13 @@ void CDatabase::Close() {
   recordsByHash.clear();
   recordsByName.clear();
   records.clear();
+  arena_.reset();
   Schema::SchemaRegistry::Instance().ClearSchema();
+}
+
+ObjectArena* CDatabase::RecordArena() {
+  if (!arena_) arena_ = ObjectArena::Create();
+  return arena_.get();
 }
 
 bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progress,

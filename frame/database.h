@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/data_object.h"
+#include "data/object_arena.h"
 #include "data/object_registry.h"
 #include "frame/platform.h"
 #include "tessella.h"
@@ -117,6 +118,11 @@ class CDatabase {
   // when it is not well-formed XML.
   const tinyxml2::XMLDocument* ParseRecordFile(const char* path, uint32_t size);
 
+  // The arena the open database's records are built in: made when the first record is, and let
+  // go at Close once the records are destroyed.
+  ObjectArena* RecordArena();
+
+  ArenaOwner arena_;
   // The registered records, owned here and index-aligned with records.
   std::vector<ObjectPtr<CDataRecord>> recordObjects_;
   // Reused from file to file, so that loading many records allocates them once.

@@ -44,7 +44,7 @@ THandle CDatabase::CreateRecord(const char* typeName, const char* directory, con
   std::string fileName = directory + recordName;
   if (fileName.find(".xml") == std::string::npos) fileName += ".xml";
 
-  ObjectPtr<CDataRecord> created = CDataRecord::Create();
+  ObjectPtr<CDataRecord> created = CDataRecord::Create(RecordArena());
   CDataRecord& record = *created;
   InitializeNewRecord(record, typeName, fileName);
   SetHash(record, GenerateHash());

@@ -70,7 +70,7 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
   }
   const tinyxml2::XMLDocument* document = ParseRecordFile(path, size);
   if (!document) return false;
-  ObjectPtr<CDataRecord> record = CDataRecord::Create();
+  ObjectPtr<CDataRecord> record = CDataRecord::Create(RecordArena());
   record->SetFileName(path);
   record->SetRecordName(RecordNameFromPath(path));
   // A declaration or comment before the root element makes the file no record.

@@ -28,7 +28,7 @@ struct Standalone {
     schema->SetName("value");
     schema->SetFieldType(type);
     schema->SetFieldOption(option);
-    field = Database::CreateField(*schema, false);
+    field = Database::CreateField(*schema, false, nullptr);
   }
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
