@@ -76,6 +76,13 @@ uint64_t CountEntries(const XMLElement* list) {
   return count;
 }
 
+// An array entry's "Value": files hold it as the entry's only attribute.
+const char* EntryValue(const XMLElement& entry) {
+  const XMLAttribute* first = entry.FirstAttribute();
+  if (first && std::strcmp(first->Name(), "Value") == 0) return first->Value();
+  return entry.Attribute("Value");
+}
+
 bool IsNullElement(const XMLElement& element) {
   return Platform::CompareNoCase(element.Name(), "null") == 0;
 }
@@ -254,7 +261,7 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
         break;
       }
       const auto index = static_cast<size_t>(taken++);
-      const char* value = entry->Attribute("Value");
+      const char* value = EntryValue(*entry);
       if (owning) {
         ReadStructEntry(schema, field, *entry);
       } else if (weak) {

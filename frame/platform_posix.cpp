@@ -1,6 +1,5 @@
 #include <uuid/uuid.h>
 
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 
@@ -16,10 +15,18 @@ std::string NewUuidText() {
   return text;
 }
 
+namespace {
+// ASCII only, whatever locale the host set: the record-name index must not change its order.
+int LowerAscii(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
+}
+}  // namespace
+
 int CompareNoCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    const int ca = std::tolower(static_cast<unsigned char>(*a));
-    const int cb = std::tolower(static_cast<unsigned char>(*b));
+    const int ca = LowerAscii(*a);
+    const int cb = LowerAscii(*b);
     if (ca != cb || ca == 0) return ca - cb;
   }
 }

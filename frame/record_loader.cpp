@@ -2,6 +2,7 @@
 
 #include <tinyxml2.h>
 
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -26,6 +27,17 @@ std::string_view MismatchedElementName(const tinyxml2::XMLDocument& document) {
   const std::string_view detail = document.ErrorStr() ? document.ErrorStr() : "";
   const size_t at = detail.rfind("name=");
   return at == std::string_view::npos ? std::string_view() : detail.substr(at + 5);
+}
+
+// The first "__hash" and "__type" of the root element, in one pass over its attributes: the hash
+// is written last, after every field.
+void FindRootAttributes(const tinyxml2::XMLElement& root, const char** hash, const char** type) {
+  for (const tinyxml2::XMLAttribute* at = root.FirstAttribute(); at; at = at->Next()) {
+    const char* name = at->Name();
+    if (name[0] != '_' || name[1] != '_') continue;
+    if (!*hash && std::strcmp(name, "__hash") == 0) *hash = at->Value();
+    if (!*type && std::strcmp(name, "__type") == 0) *type = at->Value();
+  }
 }
 
 }  // namespace
@@ -78,8 +90,11 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
       document->FirstChild() ? document->FirstChild()->ToElement() : nullptr;
   if (!root) return false;
 
+  const char* stored = nullptr;
+  const char* type = nullptr;
+  FindRootAttributes(*root, &stored, &type);
   std::string hash;
-  if (const char* stored = root->Attribute("__hash")) {
+  if (stored) {
     hash = stored;
   } else {
     // A record without a hash gets a new one and is written back with it on the next save.
@@ -88,7 +103,6 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
   }
   SetHash(*record, std::move(hash));
 
-  const char* type = root->Attribute("__type");
   if (!type) {
     LogError(kRecordNoType, path);
     return false;
