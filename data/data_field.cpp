@@ -1,5 +1,6 @@
 #include "data/data_field.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "data/data_record.h"
@@ -132,24 +133,54 @@ std::string CDataField_Reference::GetAsText(int32_t index) {
 
 void CDataField_Reference::SetPendingHash(size_t index, std::string hash) {
   values_.SetValue(0, index);
-  pendingHashes_[index] = std::move(hash);
+  if (pendingHashes_.empty() || pendingHashes_.back().first < index) {
+    pendingHashes_.emplace_back(index, std::move(hash));
+    return;
+  }
+  const auto at = PendingFrom(index);
+  if (at != pendingHashes_.end() && at->first == index) {
+    at->second = std::move(hash);
+  } else {
+    pendingHashes_.emplace(at, index, std::move(hash));
+  }
+}
+
+std::vector<CDataField_Reference::PendingHash>::iterator CDataField_Reference::PendingFrom(
+    uint64_t index) {
+  return std::lower_bound(pendingHashes_.begin(), pendingHashes_.end(), index,
+                          [](const PendingHash& entry, uint64_t at) { return entry.first < at; });
+}
+
+std::vector<CDataField_Reference::PendingHash>::iterator CDataField_Reference::FindPending(
+    uint64_t index) {
+  const auto at = PendingFrom(index);
+  return at != pendingHashes_.end() && at->first == index ? at : pendingHashes_.end();
+}
+
+THandle CDataField_Reference::RecordOfHash(const std::string& hash) {
+  if (hash.empty()) return 0;
+  const auto& byHash = CDatabase::Instance().recordsByHash;
+  const auto found = byHash.find(hash);
+  return found != byHash.end() ? found->second : 0;
 }
 
 void CDataField_Reference::ResolveEntry(uint64_t index) {
-  const auto pending = pendingHashes_.find(index);
+  const auto pending = FindPending(index);
   if (pending == pendingHashes_.end()) return;
-  THandle record = 0;
-  if (!pending->second.empty()) {
-    const auto& byHash = CDatabase::Instance().recordsByHash;
-    const auto found = byHash.find(pending->second);
-    if (found != byHash.end()) record = found->second;
-  }
-  values_.SetValue(record, static_cast<size_t>(index));
+  values_.SetValue(RecordOfHash(pending->second), static_cast<size_t>(index));
   pendingHashes_.erase(pending);
 }
 
 void CDataField_Reference::ResolvePending() {
-  while (!pendingHashes_.empty()) ResolveEntry(pendingHashes_.begin()->first);
+  for (const auto& [index, hash] : pendingHashes_) {
+    values_.SetValue(RecordOfHash(hash), static_cast<size_t>(index));
+  }
+  pendingHashes_.clear();
+}
+
+void CDataField_Reference::DropPending(uint64_t index) {
+  const auto pending = FindPending(index);
+  if (pending != pendingHashes_.end()) pendingHashes_.erase(pending);
 }
 
 ObjectPtr<CDataField> CreateField(const CSchemaField& schema, bool outOfService,

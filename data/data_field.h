@@ -14,7 +14,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -393,10 +392,18 @@ class CDataField_Reference final
   // Resolves every pending entry.
   void ResolvePending();
   // Drops a pending entry without resolving it.
-  void DropPending(uint64_t index) { pendingHashes_.erase(index); }
+  void DropPending(uint64_t index);
 
  private:
-  std::map<uint64_t, std::string> pendingHashes_;
+  using PendingHash = std::pair<uint64_t, std::string>;
+  // The first pending entry of element index or after.
+  std::vector<PendingHash>::iterator PendingFrom(uint64_t index);
+  // The pending entry of element index, or end.
+  std::vector<PendingHash>::iterator FindPending(uint64_t index);
+  // The record registered under the hash; 0 for none.
+  static THandle RecordOfHash(const std::string& hash);
+
+  std::vector<PendingHash> pendingHashes_;  // ordered by index; read in index order
 };
 
 // Creates, registers and returns the field class for the schema field (by field type and

@@ -36,6 +36,16 @@ namespace Database {
 
 class CDataRecord;
 
+// The child elements of one field's name within an element: the first, and whether another
+// follows it (a file may split a field's entries over several lists).
+struct ChildElements {
+  const tinyxml2::XMLElement* first = nullptr;
+  bool repeated = false;
+
+  // The next element of the name after current; null after the last.
+  const tinyxml2::XMLElement* Next(const tinyxml2::XMLElement& current, const char* name) const;
+};
+
 class CDataStruct : public CDataObject {
  public:
   CDataStruct() : CDataStruct(ObjectKind::DataStructObject) {}
@@ -188,13 +198,13 @@ class CDataStruct : public CDataObject {
   THandle ReadElement(const std::string& typeName, const tinyxml2::XMLElement& element,
                       const char* filter);
   void ReadArrayField(const Schema::CSchemaField& schema, CDataField& field,
-                      const tinyxml2::XMLElement& element);
+                      const tinyxml2::XMLElement& element, const ChildElements& lists);
   void ReadStructEntry(const Schema::CSchemaField& schema, CDataField& field,
                        const tinyxml2::XMLElement& entry);
   void PadStructEntry(const Schema::CSchemaField& schema, CDataField& field,
                       const tinyxml2::XMLElement& element);
   void ReadSingleStructField(const Schema::CSchemaField& schema, size_t hint,
-                             const tinyxml2::XMLElement& element);
+                             const ChildElements& children);
 
   THandle schemaHandle_ = 0;
   THandle parentHandle_ = 0;

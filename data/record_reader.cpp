@@ -7,6 +7,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -64,6 +65,86 @@ class AttributeCursor {
 
   const XMLElement& element_;
   const XMLAttribute* next_ = nullptr;
+};
+
+// A list that keeps its first N items inside itself, so that the usual short list allocates
+// nothing.
+template <class T, size_t N>
+class SmallVector {
+ public:
+  void push_back(const T& item) {
+    if (size_ < N) {
+      inline_[size_] = item;
+    } else {
+      if (spill_.empty()) spill_.assign(inline_.begin(), inline_.end());
+      spill_.push_back(item);
+    }
+    ++size_;
+  }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T& operator[](size_t index) { return size_ <= N ? inline_[index] : spill_[index]; }
+
+ private:
+  std::array<T, N> inline_{};
+  std::vector<T> spill_;
+  size_t size_ = 0;
+};
+
+// True for the fields read from child elements rather than attributes.
+bool ReadsChildren(const CSchemaField& schema) {
+  return schema.GetStorageType() != StorageType::Single ||
+         (schema.GetFieldType() == FieldType::Struct && !schema.IsWeakPointer());
+}
+
+// The child elements of every field of a type that is read from children, found in one pass over
+// the element's children. Children are normally written in field order, so each name is searched
+// for from the field after the previous match.
+class ChildIndex {
+ public:
+  ChildIndex(const XMLElement& element, const CSchemaStruct& type) {
+    size_t position = 0;
+    ForEachSchemaField(type, [&](const CSchemaField& schema) {
+      if (ReadsChildren(schema)) slots_.push_back({position, schema.GetName().c_str(), {}});
+      ++position;
+    });
+    if (slots_.empty()) return;
+    size_t cursor = 0;
+    for (const XMLElement* child = element.FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+      const char* name = child->Name();
+      for (size_t step = 0; step < slots_.size(); ++step) {
+        Slot& slot = slots_[(cursor + step) % slots_.size()];
+        if (std::strcmp(slot.name, name) != 0) continue;
+        if (slot.children.first) {
+          slot.children.repeated = true;
+        } else {
+          slot.children.first = child;
+        }
+        cursor = (cursor + step + 1) % slots_.size();
+        break;
+      }
+    }
+  }
+
+  // The children of the field at position in the type's field order; positions are asked for in
+  // increasing order.
+  const ChildElements& At(size_t position) {
+    while (next_ < slots_.size() && slots_[next_].position < position) ++next_;
+    return next_ < slots_.size() && slots_[next_].position == position ? slots_[next_].children
+                                                                       : kNone;
+  }
+
+ private:
+  struct Slot {
+    size_t position;
+    const char* name;
+    ChildElements children;
+  };
+  static constexpr ChildElements kNone{};
+
+  SmallVector<Slot, 16> slots_;
+  size_t next_ = 0;
 };
 
 uint64_t CountEntries(const XMLElement* list) {
@@ -152,6 +233,10 @@ void ReadScalarAttribute(FieldType type, CDataField& field, const char* text) {
 
 }  // namespace
 
+const XMLElement* ChildElements::Next(const XMLElement& current, const char* name) const {
+  return repeated ? current.NextSiblingElement(name) : nullptr;
+}
+
 THandle CDataStruct::Load(const std::string& typeName, const XMLNode* node, const char* filter) {
   if (node && node->ToComment()) node = node->NextSibling();
   if (node && node->ToDeclaration()) node = node->NextSibling();
@@ -183,6 +268,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
   }
 
   AttributeCursor attributes(element);
+  ChildIndex children(element, *type);
   if (fields_.empty()) ReserveFields(*type);
   size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
@@ -197,7 +283,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
                               ? kReadDynamicMax
                               : schema.GetFixedArraySize());
       }
-      ReadArrayField(schema, field, element);
+      ReadArrayField(schema, field, element, children.At(position));
     } else if (schema.IsWeakPointer()) {
       auto& field = static_cast<CDataField_WeakPointer&>(FieldFor(schema, position));
       if (const char* url = attributes.Find(schema.GetName())) {
@@ -206,7 +292,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
         field.Values().SetValue(0, 0);
       }
     } else if (fieldType == FieldType::Struct) {
-      ReadSingleStructField(schema, position, element);
+      ReadSingleStructField(schema, position, children.At(position));
     } else if (fieldType == FieldType::Reference) {
       // A reference without "&" is not stored in files: the field keeps what it has.
       auto& field = static_cast<CDataField_Reference&>(FieldFor(schema, position));
@@ -226,13 +312,13 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
 }
 
 void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
-                                 const XMLElement& element) {
+                                 const XMLElement& element, const ChildElements& lists) {
   const bool owning = OwnsStructures(schema);
   const bool weak = schema.IsWeakPointer();
   const bool reference = IsAmpersandReference(schema);
   if (schema.GetFieldType() == FieldType::Reference && !reference) return;
 
-  if (owning) {
+  if (owning && field.GetCount() != 0) {
     const auto& held = FieldAs<ElementKind::StructHandle>(&field)->Values().Elements();
     const std::vector<TDataStructHandle> previous(held.begin(), held.end());
     field.ClearElements();
@@ -244,13 +330,12 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
   const uint64_t fixedLength =
       schema.GetStorageType() == StorageType::FixedArray ? schema.GetFixedArraySize() : 0;
   const char* name = schema.GetName().c_str();
-  const XMLElement* firstList = element.FirstChildElement(name);
   // Room for every entry of the list (files hold one per field), so that the elements are
   // allocated once.
   field.ReserveElements(static_cast<size_t>(
-      fixedLength != 0 ? fixedLength : std::min(CountEntries(firstList), kReadDynamicMax)));
+      fixedLength != 0 ? fixedLength : std::min(CountEntries(lists.first), kReadDynamicMax)));
   uint64_t taken = 0;
-  for (const XMLElement* list = firstList; list; list = list->NextSiblingElement(name)) {
+  for (const XMLElement* list = lists.first; list; list = lists.Next(*list, name)) {
     for (const XMLElement* entry = list->FirstChildElement(); entry;
          entry = entry->NextSiblingElement()) {
       if (fixedLength != 0 && taken >= fixedLength) {
@@ -322,12 +407,11 @@ void CDataStruct::PadStructEntry(const CSchemaField& schema, CDataField& field,
 }
 
 void CDataStruct::ReadSingleStructField(const CSchemaField& schema, size_t hint,
-                                        const XMLElement& element) {
+                                        const ChildElements& children) {
   const char* name = schema.GetName().c_str();
   const std::string& typeName = CustomTypeName(schema);
   bool matched = false;
-  for (const XMLElement* child = element.FirstChildElement(name); child;
-       child = child->NextSiblingElement(name)) {
+  for (const XMLElement* child = children.first; child; child = children.Next(*child, name)) {
     matched = true;
     CDataField& field = FieldFor(schema, hint);
     // The structure already held is read again in place; without one a new structure is read.

@@ -369,6 +369,25 @@ TEST_F(RecordFormat, UnknownTypeAndUnknownNamesAreHandled) {
   EXPECT_EQ(Texts(*Child(extra, "one"), "id"), std::vector<std::string>{"5"});
 }
 
+TEST_F(RecordFormat, ChildrenAreFoundInAnyOrderAndListsMayBeSplit) {
+  UseSchema(kWeaponSchema);
+  // Children out of field order, a stranger among them, and the tags split over two lists with
+  // another field's element in between: the entries are read in document order.
+  const CDataRecord& record = ReadRecord("S", R"(<S __type="Weapon">
+    <stats __type="Stats" crit="0.5"><levels><UInt8 Value="3"/></levels></stats>
+    <stranger/>
+    <tags><String Value="a"/></tags>
+    <stats __type="Stats" crit="0.75"/>
+    <tags><String Value="b"/><String Value="c"/></tags>
+</S>)");
+  EXPECT_EQ(Texts(record, "tags"), (std::vector<std::string>{"a", "b", "c"}));
+  // A new record's structure is read from the first element of its name.
+  const CDataStruct* stats = Child(record, "stats");
+  ASSERT_NE(stats, nullptr);
+  EXPECT_EQ(Texts(*stats, "crit"), std::vector<std::string>{"0.5"});
+  EXPECT_EQ(Texts(*stats, "levels"), (std::vector<std::string>{"3", "0"}));
+}
+
 TEST_F(RecordFormat, UserDataAndTypeAttributesComeFirst) {
   UseSchema(kBoxSchema);
   CDataRecord& box = ReadRecord("B", kBox);
