@@ -22,12 +22,16 @@ class BenchFiles {
   size_t RecordBytes() const;
 
  private:
+  // The text of the file at path, or null.
+  const std::string* Find(const char* path) const;
   static uint32_t Size(const char* path);
   static void Read(const char* path, char* buffer);
 
   std::unordered_map<std::string, std::string> files_;
   std::vector<const char*> schemaPaths_;
   std::vector<const char*> recordPaths_;
+  mutable const char* lastPath_ = nullptr;
+  mutable const std::string* lastText_ = nullptr;
 };
 
 // The generated database as the library itself writes it (indented, every attribute present):

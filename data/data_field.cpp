@@ -133,6 +133,7 @@ std::string CDataField_Reference::GetAsText(int32_t index) {
 
 void CDataField_Reference::SetPendingHash(size_t index, std::string hash) {
   values_.SetValue(0, index);
+  if (pendingHashes_.empty()) CDatabase::Instance().NotePendingReferences(GetHandle());
   if (pendingHashes_.empty() || pendingHashes_.back().first < index) {
     pendingHashes_.emplace_back(index, std::move(hash));
     return;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/data_field.h"
 #include "data/data_record.h"
 #include "data/object_registry.h"
 #include "editing/command_history.h"
@@ -87,6 +88,10 @@ void CDatabase::Close() {
   Schema::SchemaRegistry::Instance().ClearSchema();
 }
 
+void CDatabase::NotePendingReferences(THandle field) {
+  if (loadingRecords_) pendingReferenceFields_.push_back(field);
+}
+
 ObjectArena* CDatabase::RecordArena() {
   if (!arena_) arena_ = ObjectArena::Create();
   return arena_.get();
@@ -142,17 +147,25 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   }
 
   // A record that fails to load is reported by LoadRecord and left out.
+  records.reserve(recordFileCount);
+  recordObjects_.reserve(recordFileCount);
+  recordsByHash.reserve(recordFileCount);
+  loadingRecords_ = true;
   for (uint32_t i = 0; recordFiles && i < recordFileCount; ++i) {
     if (!recordFiles[i]) continue;
     THandle loaded = 0;
     LoadRecord(recordFiles[i], &loaded);
     steps.Step(recordFiles[i]);
   }
+  loadingRecords_ = false;
   if (recordDocument_) recordDocument_->Clear();
   // References name records by hash, so they resolve only once every record is registered.
-  for (const THandle handle : records) {
-    if (CDataRecord* record = Resolve<CDataRecord>(handle)) record->ResolveReferences();
+  // Handles are never reused: a noted handle names its field still, or nothing when the record
+  // failed to load.
+  for (const THandle handle : pendingReferenceFields_) {
+    if (auto* field = ResolveAnyState<CDataField_Reference>(handle)) field->ResolvePending();
   }
+  pendingReferenceFields_.clear();
 
   LogMessage(kRecordsLoaded, static_cast<int>(recordFileCount));
   return true;

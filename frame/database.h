@@ -67,6 +67,9 @@ class CDatabase {
   void SetHash(CDataRecord& record, std::string hash);
 
   // ---- Loading ----
+  // While records are loaded, notes a reference field that has come to hold pending hashes, so
+  // that the end of the load resolves them without walking every record. Nothing otherwise.
+  void NotePendingReferences(THandle field);
   // Reads one record file through the host's callbacks, builds, resolves and registers the
   // record. Logs and returns false when the file is missing, malformed or of no known type.
   bool LoadRecord(const char* path, THandle* out);
@@ -123,6 +126,9 @@ class CDatabase {
   ObjectArena* RecordArena();
 
   ArenaOwner arena_;
+  // The reference fields noted while records are loaded; resolved and emptied at the end.
+  std::vector<THandle> pendingReferenceFields_;
+  bool loadingRecords_ = false;
   // The registered records, owned here and index-aligned with records.
   std::vector<ObjectPtr<CDataRecord>> recordObjects_;
   // Reused from file to file, so that loading many records allocates them once.

@@ -1,10 +1,12 @@
-// The schema half of loading a database: both passes over the schema files, progress reports and
-// the loader's own messages.
+// Loading a database: both passes over the schema files, progress reports, the loader's own
+// messages and the references resolved once every record is read.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "data/data_field.h"
+#include "data/data_record.h"
 #include "support/database_fixture.h"
 #include "tessella.h"
 
@@ -104,6 +106,34 @@ TEST_F(Loader, MissingListsAndPathsArePassedOver) {
   EXPECT_TRUE(
       DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 3, nullptr, 4, nullptr));
   EXPECT_EQ(DB_GetRecordCount(), 0u);
+}
+
+// The handles a record's reference field stores, read without resolving anything on the way.
+std::vector<uint64_t> StoredReferences(uint64_t record, const char* name) {
+  auto* structure = Database::Resolve<Database::CDataRecord>(record);
+  Database::CDataField* field = structure ? structure->FindField(name) : nullptr;
+  const auto* references = Database::FieldAs<Database::ElementKind::RecordHandle>(field);
+  if (!references) return {};
+  const auto& elements = references->Values().Elements();
+  return {elements.begin(), elements.end()};
+}
+
+TEST_F(Loader, ReferencesAreResolvedBeforeTheLoadReturns) {
+  AddSchema("n.sch", "record Node { Node & Next; Node &[] Links; };");
+  constexpr const char* kA = "00000000-0000-4000-8000-00000000000a";
+  constexpr const char* kB = "00000000-0000-4000-8000-00000000000b";
+  constexpr const char* kMissing = "00000000-0000-4000-8000-0000000000ff";
+  // a names b, read after it, and a hash no record has; b names a, read before it.
+  AddRecord("a.xml", std::string("<a __type=\"Node\" Next=\"") + kB + "\" __hash=\"" + kA +
+                         "\"><Links><Record Value=\"" + kMissing + "\"/><Record Value=\"" + kB +
+                         "\"/></Links></a>");
+  AddRecord("b.xml", std::string("<b __type=\"Node\" Next=\"") + kA + "\" __hash=\"" + kB + "\"/>");
+  ASSERT_TRUE(Load());
+  const uint64_t a = DB_GetRecordByName("a");
+  const uint64_t b = DB_GetRecordByName("b");
+  EXPECT_EQ(StoredReferences(a, "Next"), std::vector<uint64_t>{b});
+  EXPECT_EQ(StoredReferences(a, "Links"), (std::vector<uint64_t>{0, b}));
+  EXPECT_EQ(StoredReferences(b, "Next"), std::vector<uint64_t>{a});
 }
 
 }  // namespace
