@@ -403,20 +403,4 @@ void CDataStruct::ResolveWeakPointers() {
   }
 }
 
-void CDataStruct::ResolveReferences() {
-  for (const FieldEntry& entry : fields_) {
-    const CSchemaField* schema = entry.schema;
-    if (schema->GetFieldType() == FieldType::Reference &&
-        schema->GetFieldOption() == FieldOption::OptionAmpersand) {
-      static_cast<CDataField_Reference&>(*entry.field).ResolvePending();
-    } else if (OwnsStructures(*schema)) {
-      for (const TDataStructHandle handle : *HeldHandles(*entry.field)) {
-        if (CDataStruct* child = handle != 0 ? Resolve<CDataStruct>(handle) : nullptr) {
-          child->ResolveReferences();
-        }
-      }
-    }
-  }
-}
-
 }  // namespace Database

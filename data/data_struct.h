@@ -147,8 +147,6 @@ class CDataStruct : public CDataObject {
   virtual void RegisterPointables(CDataRecord& record);
   // Resolves the pending URLs of every weak pointer in the owned tree.
   void ResolveWeakPointers();
-  // Resolves the pending hashes of every stored reference in the owned tree.
-  void ResolveReferences();
 
  protected:
   explicit CDataStruct(ObjectKind kind);

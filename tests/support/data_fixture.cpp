@@ -2,6 +2,9 @@
 
 #include <tinyxml2.h>
 
+#include <vector>
+
+#include "data/data_field.h"
 #include "frame/database.h"
 
 using Database::CDatabase;
@@ -49,7 +52,19 @@ CDataRecord& DataFixture::Register(ObjectPtr<CDataRecord> record) {
 
 void DataFixture::ResolveReferences() {
   for (const Database::THandle handle : CDatabase::Instance().records) {
-    if (CDataRecord* record = Database::Resolve<CDataRecord>(handle)) record->ResolveReferences();
+    CDataRecord* record = Database::Resolve<CDataRecord>(handle);
+    if (!record) continue;
+    std::vector<Database::THandle> structures = record->PointableStructures();
+    structures.push_back(handle);
+    for (const Database::THandle held : structures) {
+      const auto* structure = Database::Resolve<Database::CDataStruct>(held);
+      for (size_t i = 0; structure && i < structure->GetFieldCount(); ++i) {
+        Database::CDataField& field = structure->GetField(i);
+        if (Database::FieldAs<Database::ElementKind::RecordHandle>(&field)) {
+          static_cast<Database::CDataField_Reference&>(field).ResolvePending();
+        }
+      }
+    }
   }
 }
 
