@@ -17,6 +17,7 @@ BenchFiles::BenchFiles(const GeneratedDatabase& database) {
   for (const GeneratedFile& file : database.recordFiles) {
     recordPaths_.push_back(files_.find(file.path)->first.c_str());
   }
+  for (const auto& [path, text] : files_) byPointer_.emplace(path.c_str(), &text);
   active = this;
 }
 
@@ -35,14 +36,11 @@ size_t BenchFiles::RecordBytes() const {
 }
 
 const std::string* BenchFiles::Find(const char* path) const {
-  // The loader asks for the size of a file and then reads it: the second lookup is spared, so
-  // that the callbacks cost the load as little as a host's file cache would.
-  if (lastPath_ != path || !lastText_) {
-    const auto found = files_.find(path);
-    lastPath_ = path;
-    lastText_ = found == files_.end() ? nullptr : &found->second;
-  }
-  return lastText_;
+  // The loader passes back the path pointers it was given, so that most lookups are by pointer
+  // and the callbacks cost the load as little as a host's file cache would.
+  if (const auto known = byPointer_.find(path); known != byPointer_.end()) return known->second;
+  const auto found = files_.find(path);
+  return found == files_.end() ? nullptr : &found->second;
 }
 
 uint32_t BenchFiles::Size(const char* path) {

@@ -30,8 +30,7 @@ class BenchFiles {
   std::unordered_map<std::string, std::string> files_;
   std::vector<const char*> schemaPaths_;
   std::vector<const char*> recordPaths_;
-  mutable const char* lastPath_ = nullptr;
-  mutable const std::string* lastText_ = nullptr;
+  std::unordered_map<const char*, const std::string*> byPointer_;
 };
 
 // The generated database as the library itself writes it (indented, every attribute present):

@@ -7,14 +7,28 @@ namespace Database {
 
 namespace {
 
-// Keeps the first place of every handle. A structure is reached twice only when an edit stored
-// its handle in a second field, so a list almost never has repeats; finding that out on a sorted
-// copy costs one allocation instead of a hash set's one per handle.
-void DropRepeats(std::vector<THandle>& handles) {
-  if (handles.size() < 2) return;
+// True when some handle appears twice: by comparing pairs for a short list, on a sorted copy for
+// a long one (one allocation instead of a hash set's one per handle).
+bool HasRepeats(const std::vector<THandle>& handles) {
+  constexpr size_t kShortList = 32;
+  if (handles.size() <= kShortList) {
+    for (size_t i = 1; i < handles.size(); ++i) {
+      if (std::find(handles.begin(), handles.begin() + static_cast<std::ptrdiff_t>(i),
+                    handles[i]) != handles.begin() + static_cast<std::ptrdiff_t>(i)) {
+        return true;
+      }
+    }
+    return false;
+  }
   std::vector<THandle> sorted = handles;
   std::sort(sorted.begin(), sorted.end());
-  if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) return;
+  return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+}
+
+// Keeps the first place of every handle. A structure is reached twice only when an edit stored
+// its handle in a second field, so a list almost never has repeats.
+void DropRepeats(std::vector<THandle>& handles) {
+  if (!HasRepeats(handles)) return;
   std::unordered_set<THandle> seen;
   std::erase_if(handles, [&seen](THandle handle) { return !seen.insert(handle).second; });
 }

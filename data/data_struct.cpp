@@ -204,9 +204,14 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
   }
   schemaHandle_ = declaredType;
   ReserveFields(*type);
+  // Without fields yet, none of the type's can be found: the search is spared.
+  const bool fresh = fields_.empty();
   size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
-    if (!FindFieldNear(schema.GetName(), hint++)) BuildDefaultElements(schema, AddField(schema));
+    if (fresh || !FindFieldNear(schema.GetName(), hint)) {
+      BuildDefaultElements(schema, AddField(schema));
+    }
+    ++hint;
   });
   return GetHandle();
 }

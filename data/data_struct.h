@@ -201,7 +201,7 @@ class CDataStruct : public CDataObject {
                        const tinyxml2::XMLElement& entry);
   void PadStructEntry(const Schema::CSchemaField& schema, CDataField& field,
                       const tinyxml2::XMLElement& element);
-  void ReadSingleStructField(const Schema::CSchemaField& schema, size_t hint,
+  void ReadSingleStructField(const Schema::CSchemaField& schema, CDataField& field,
                              const ChildElements& children);
 
   THandle schemaHandle_ = 0;

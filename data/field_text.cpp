@@ -1,5 +1,6 @@
 #include "data/field_text.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,9 +44,27 @@ int32_t ParseAtoi(const char* text) {
   return magnitude > kMax ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
 }
 
-double ParseAtof(const char* text) { return text ? std::strtod(text, nullptr) : 0.0; }
+namespace {
 
-float ParseStreamFloat(const char* text) { return text ? std::strtof(text, nullptr) : 0.0f; }
+// The C library's strtod/strtof over the whole text. A plain decimal number that makes up the
+// whole text is read by from_chars, which rounds the same way without the locale lookups; any
+// other form (white space, a plus sign, hexadecimal, trailing bytes, out of range) goes to the C
+// library.
+template <class T, T (*CRead)(const char*, char**)>
+T ReadFloating(const char* text) {
+  if (!text) return T{0};
+  const char* end = text + std::strlen(text);
+  T value{};
+  const auto [stop, error] = std::from_chars(text, end, value);
+  if (error == std::errc{} && stop == end && end != text) return value;
+  return CRead(text, nullptr);
+}
+
+}  // namespace
+
+double ParseAtof(const char* text) { return ReadFloating<double, std::strtod>(text); }
+
+float ParseStreamFloat(const char* text) { return ReadFloating<float, std::strtof>(text); }
 
 void AppendGeneral(double value, int significantDigits, std::string& out) {
   char buffer[40];

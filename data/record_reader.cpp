@@ -269,7 +269,16 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
 
   AttributeCursor attributes(element);
   ChildIndex children(element, *type);
-  if (fields_.empty()) ReserveFields(*type);
+  // A structure read for the first time has no field of the type yet: each is created without
+  // searching the table for it.
+  const bool fresh = fields_.empty();
+  if (fresh) ReserveFields(*type);
+  const auto fieldFor = [&](const CSchemaField& schema, size_t position,
+                            bool* created = nullptr) -> CDataField& {
+    if (!fresh) return FieldFor(schema, position, created);
+    if (created) *created = true;
+    return AddField(schema);
+  };
   size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
     const size_t position = hint++;
@@ -277,7 +286,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
     const FieldType fieldType = schema.GetFieldType();
     if (schema.GetStorageType() != StorageType::Single) {
       bool created = false;
-      CDataField& field = FieldFor(schema, position, &created);
+      CDataField& field = fieldFor(schema, position, &created);
       if (created) {
         field.SetMaxCount(schema.GetStorageType() == StorageType::DynamicArray
                               ? kReadDynamicMax
@@ -285,17 +294,17 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
       }
       ReadArrayField(schema, field, element, children.At(position));
     } else if (schema.IsWeakPointer()) {
-      auto& field = static_cast<CDataField_WeakPointer&>(FieldFor(schema, position));
+      auto& field = static_cast<CDataField_WeakPointer&>(fieldFor(schema, position));
       if (const char* url = attributes.Find(schema.GetName())) {
         field.SetUnresolved(url, 0);
       } else {
         field.Values().SetValue(0, 0);
       }
     } else if (fieldType == FieldType::Struct) {
-      ReadSingleStructField(schema, position, children.At(position));
+      ReadSingleStructField(schema, fieldFor(schema, position), children.At(position));
     } else if (fieldType == FieldType::Reference) {
       // A reference without "&" is not stored in files: the field keeps what it has.
-      auto& field = static_cast<CDataField_Reference&>(FieldFor(schema, position));
+      auto& field = static_cast<CDataField_Reference&>(fieldFor(schema, position));
       if (!IsAmpersandReference(schema)) return;
       const char* hash = attributes.Find(schema.GetName());
       if (hash && *hash) {
@@ -305,7 +314,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
         field.Values().SetValue(0, 0);
       }
     } else {
-      ReadScalarAttribute(fieldType, FieldFor(schema, position), attributes.Find(schema.GetName()));
+      ReadScalarAttribute(fieldType, fieldFor(schema, position), attributes.Find(schema.GetName()));
     }
   });
   return GetHandle();
@@ -406,14 +415,13 @@ void CDataStruct::PadStructEntry(const CSchemaField& schema, CDataField& field,
   handles.Insert(handles.GetCount(), child.release()->GetHandle());
 }
 
-void CDataStruct::ReadSingleStructField(const CSchemaField& schema, size_t hint,
+void CDataStruct::ReadSingleStructField(const CSchemaField& schema, CDataField& field,
                                         const ChildElements& children) {
   const char* name = schema.GetName().c_str();
   const std::string& typeName = CustomTypeName(schema);
   bool matched = false;
   for (const XMLElement* child = children.first; child; child = children.Next(*child, name)) {
     matched = true;
-    CDataField& field = FieldFor(schema, hint);
     // The structure already held is read again in place; without one a new structure is read.
     if (CDataStruct* held = Resolve<CDataStruct>(field.ReadStructHandle(0))) {
       held->ReadElement(typeName, *child, nullptr);
@@ -425,7 +433,6 @@ void CDataStruct::ReadSingleStructField(const CSchemaField& schema, size_t hint,
     break;
   }
   if (matched) return;
-  CDataField& field = FieldFor(schema, hint);
   if (schema.GetFieldOption() == FieldOption::OptionPointer) {
     ReplaceHeld(field, 0);
     return;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,28 @@ TEST_F(Pointers, PointableListIsDepthFirstParentBeforeChildren) {
 
   CDataRecord& fresh = NewRecord("N", "Ship");
   EXPECT_TRUE(fresh.PointableStructures().empty()) << "Ship's own structures are all arrays";
+}
+
+TEST_F(Pointers, PointableListHoldsAStructureStoredTwiceOnce) {
+  UseSchema(kShipSchema);
+  // Short and long lists are checked for repeats in different ways.
+  for (const size_t parts : {size_t{3}, size_t{40}}) {
+    SCOPED_TRACE(parts);
+    std::string text = R"(<S __type="Ship"><parts>)";
+    for (size_t i = 0; i < parts; ++i) text += "<Part/>";
+    CDataRecord& ship = ReadRecord("S", text + "</parts></S>");
+    auto& held =
+        Database::FieldAs<Database::ElementKind::StructHandle>(ship.FindField("parts"))->Values();
+    const THandle first = held.Get(0);
+    held.Insert(held.GetCount(), first);
+    ship.RegisterPointables(ship);
+    const std::vector<THandle>& list = ship.PointableStructures();
+    EXPECT_EQ(list.size(), 2 * parts) << "each part and its stats";
+    EXPECT_EQ(std::count(list.begin(), list.end(), first), 1);
+    EXPECT_EQ(list.front(), first);
+    // The repeat must not be destroyed twice with the record.
+    held.Erase(held.GetCount() - 1);
+  }
 }
 
 TEST_F(Pointers, UninstatingATreeTakesItOutOfServiceAndBack) {
