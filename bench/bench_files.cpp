@@ -17,13 +17,14 @@ BenchFiles::BenchFiles(const GeneratedDatabase& database) {
   for (const GeneratedFile& file : database.recordFiles) {
     recordPaths_.push_back(files_.find(file.path)->first.c_str());
   }
-  for (const auto& [path, text] : files_) byPointer_.emplace(path.c_str(), &text);
+  for (const char* path : recordPaths_) recordTexts_.push_back(&files_.find(path)->second);
   active = this;
 }
 
 BenchFiles::~BenchFiles() { active = nullptr; }
 
 bool BenchFiles::Load() const {
+  nextRecord_ = 0;
   return DB_Load(&BenchFiles::Read, &BenchFiles::Size, nullptr,
                  static_cast<uint32_t>(schemaPaths_.size()), schemaPaths_.data(),
                  static_cast<uint32_t>(recordPaths_.size()), recordPaths_.data());
@@ -36,9 +37,15 @@ size_t BenchFiles::RecordBytes() const {
 }
 
 const std::string* BenchFiles::Find(const char* path) const {
-  // The loader passes back the path pointers it was given, so that most lookups are by pointer
-  // and the callbacks cost the load as little as a host's file cache would.
-  if (const auto known = byPointer_.find(path); known != byPointer_.end()) return known->second;
+  // The loader asks for the record files in the order they were listed, passing back the very
+  // pointers it was given: following that order makes the callbacks cost the load as little as
+  // a host's file cache would. Anything else is looked up by name.
+  for (size_t at = nextRecord_; at < recordPaths_.size() && at <= nextRecord_ + 1; ++at) {
+    if (recordPaths_[at] == path) {
+      nextRecord_ = at;
+      return recordTexts_[at];
+    }
+  }
   const auto found = files_.find(path);
   return found == files_.end() ? nullptr : &found->second;
 }

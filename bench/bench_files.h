@@ -30,7 +30,8 @@ class BenchFiles {
   std::unordered_map<std::string, std::string> files_;
   std::vector<const char*> schemaPaths_;
   std::vector<const char*> recordPaths_;
-  std::unordered_map<const char*, const std::string*> byPointer_;
+  std::vector<const std::string*> recordTexts_;  // aligned with recordPaths_
+  mutable size_t nextRecord_ = 0;
 };
 
 // The generated database as the library itself writes it (indented, every attribute present):
