@@ -8,11 +8,12 @@ namespace Database {
 
 namespace {
 
-// Sits in front of every object; its size keeps the object as aligned as the heap would.
-struct alignas(ObjectArena::kGranule) AllocationHeader {
+// Sits in front of every object and keeps it aligned to kObjectAlignment.
+struct AllocationHeader {
   ObjectArena* arena;
-  std::size_t size;  // of the whole allocation, header included
 };
+static_assert(sizeof(AllocationHeader) % CDataObject::kObjectAlignment == 0);
+static_assert(ObjectArena::kGranule % CDataObject::kObjectAlignment == 0);
 
 AllocationHeader* HeaderOf(const void* object) {
   return static_cast<AllocationHeader*>(const_cast<void*>(object)) - 1;
@@ -26,20 +27,29 @@ void* CDataObject::operator new(std::size_t size, ObjectArena* arena) {
   const std::size_t total = size + sizeof(AllocationHeader);
   if (total > ObjectArena::kLargestPiece) arena = nullptr;
   void* memory = arena ? arena->Allocate(total) : ::operator new(total);
-  return new (memory) AllocationHeader{arena, total} + 1;
+  return new (memory) AllocationHeader{arena} + 1;
 }
 
-void CDataObject::operator delete(void* object) {
+// Deleting through a virtual destructor passes the size of the whole object.
+void CDataObject::operator delete(void* object, std::size_t size) {
   if (!object) return;
   AllocationHeader* header = HeaderOf(object);
   if (header->arena) {
-    header->arena->Release(header, header->size);
+    header->arena->Release(header, size + sizeof(AllocationHeader));
   } else {
     ::operator delete(header);
   }
 }
 
-void CDataObject::operator delete(void* object, ObjectArena*) { operator delete(object); }
+// Only when a constructor throws: the size is unknown, so an arena piece is left to the arena.
+void CDataObject::operator delete(void* object, ObjectArena* arena) {
+  AllocationHeader* header = HeaderOf(object);
+  if (arena) {
+    arena->Abandon(header);
+  } else {
+    ::operator delete(header);
+  }
+}
 
 ObjectArena* CDataObject::ArenaOf(const CDataObject& object) {
   // The header precedes the whole object, which starts where its most derived part does.

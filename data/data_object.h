@@ -34,10 +34,11 @@ class CDataObject {
 
   // Objects come from the heap or, placed with new (arena), from an arena; each allocation
   // remembers which, so deleting an object through any pointer returns its memory to the right
-  // place. A null arena means the heap.
+  // place. A null arena means the heap. Objects are aligned to kObjectAlignment.
+  static constexpr std::size_t kObjectAlignment = 8;
   static void* operator new(std::size_t size);
   static void* operator new(std::size_t size, ObjectArena* arena);
-  static void operator delete(void* object);
+  static void operator delete(void* object, std::size_t size);
   static void operator delete(void* object, ObjectArena* arena);
   // The arena the object was allocated from; null for the heap.
   static ObjectArena* ArenaOf(const CDataObject& object);
@@ -62,14 +63,16 @@ class CDataObject {
  private:
   friend class ObjectRegistry;
 
-  bool instated_ = false;
+  // Ordered so that a derived class's first small members fill the padding after instated_.
   THandle handle_ = 0;
   ObjectKind kind_;
+  bool instated_ = false;
 };
 
 // A new object of class T in the arena (on the heap when arena is null), not yet registered.
 template <class T, class... Args>
 std::unique_ptr<T> MakeObject(ObjectArena* arena, Args&&... args) {
+  static_assert(alignof(T) <= CDataObject::kObjectAlignment);
   return std::unique_ptr<T>(new (arena) T(std::forward<Args>(args)...));
 }
 

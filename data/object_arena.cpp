@@ -36,6 +36,8 @@ constexpr size_t RoundUp(size_t size) {
 
 }  // namespace
 
+void ObjectArena::Abandon(void*) { DropReference(); }
+
 void ArenaDropper::operator()(ObjectArena* arena) const { arena->DropReference(); }
 
 ArenaOwner ObjectArena::Create() { return ArenaOwner(new ObjectArena()); }

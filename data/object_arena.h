@@ -26,7 +26,7 @@ using ArenaOwner = std::unique_ptr<ObjectArena, ArenaDropper>;
 class ObjectArena {
  public:
   // Pieces are multiples of this, and aligned to it.
-  static constexpr size_t kGranule = 16;
+  static constexpr size_t kGranule = 8;
   // Larger requests are not served: the caller takes them from the heap.
   static constexpr size_t kLargestPiece = 1024;
 
@@ -40,6 +40,8 @@ class ObjectArena {
   void* Allocate(size_t size);
   // Takes back a piece Allocate gave for the same size and drops its reference.
   void Release(void* piece, size_t size);
+  // Drops the reference of a piece whose size is unknown; its memory is freed with the arena.
+  void Abandon(void* piece);
 
  private:
   friend struct ArenaDropper;

@@ -97,6 +97,7 @@ using ObjectPtr = std::unique_ptr<T, ObjectDestroyer>;
 // Constructs, registers and returns a new object; the caller owns it.
 template <class T, class... Args>
 T* CreateObject(Args&&... args) {
+  static_assert(alignof(T) <= CDataObject::kObjectAlignment);
   return ObjectRegistry::Instance().RegisterObject(
       std::make_unique<T>(std::forward<Args>(args)...));
 }

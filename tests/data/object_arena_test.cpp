@@ -17,12 +17,12 @@ using Database::ObjectArena;
 
 TEST(ObjectArena, ReusesReleasedPiecesOfTheSameSize) {
   Database::ArenaOwner arena = ObjectArena::Create();
-  void* first = arena->Allocate(40);
+  void* first = arena->Allocate(41);
   void* other = arena->Allocate(100);
-  arena->Release(first, 40);
-  // 40 and 48 bytes round to the same piece size; 100 bytes does not.
+  arena->Release(first, 41);
+  // 41 and 48 bytes round to the same piece size; 100 bytes does not.
   void* reused = arena->Allocate(48);
-  void* fresh = arena->Allocate(40);
+  void* fresh = arena->Allocate(41);
   EXPECT_EQ(reused, first);
   EXPECT_NE(fresh, other);
   for (void* piece : {reused, fresh}) arena->Release(piece, 48);
@@ -34,14 +34,14 @@ TEST(ObjectArena, PiecesAreAlignedAndDoNotOverlap) {
   std::vector<char*> pieces;
   // Enough pieces to span several blocks.
   for (size_t i = 0; i < 3000; ++i) {
-    const size_t size = 16 + (i % 60) * 16;
+    const size_t size = 8 + (i % 120) * 8;
     auto* piece = static_cast<char*>(arena->Allocate(size));
     EXPECT_EQ(reinterpret_cast<uintptr_t>(piece) % ObjectArena::kGranule, 0u);
     std::memset(piece, static_cast<int>(i & 0xff), size);
     pieces.push_back(piece);
   }
   for (size_t i = 0; i < pieces.size(); ++i) {
-    const size_t size = 16 + (i % 60) * 16;
+    const size_t size = 8 + (i % 120) * 8;
     ASSERT_EQ(static_cast<unsigned char>(pieces[i][0]), i & 0xff);
     ASSERT_EQ(static_cast<unsigned char>(pieces[i][size - 1]), i & 0xff);
     arena->Release(pieces[i], size);
