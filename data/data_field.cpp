@@ -159,10 +159,7 @@ std::vector<CDataField_Reference::PendingHash>::iterator CDataField_Reference::F
 }
 
 THandle CDataField_Reference::RecordOfHash(const std::string& hash) {
-  if (hash.empty()) return 0;
-  const auto& byHash = CDatabase::Instance().recordsByHash;
-  const auto found = byHash.find(hash);
-  return found != byHash.end() ? found->second : 0;
+  return hash.empty() ? 0 : CDatabase::Instance().recordsByHash.Find(hash);
 }
 
 void CDataField_Reference::ResolveEntry(uint64_t index) {

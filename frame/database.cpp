@@ -81,7 +81,7 @@ void CDatabase::Close() {
   // Records go front to back, each with the structures it owns, before the schema they use.
   for (ObjectPtr<CDataRecord>& record : recordObjects_) record.reset();
   recordObjects_.clear();
-  recordsByHash.clear();
+  recordsByHash.Clear();
   recordsByName.clear();
   records.clear();
   arena_.reset();
@@ -149,7 +149,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   // A record that fails to load is reported by LoadRecord and left out.
   records.reserve(recordFileCount);
   recordObjects_.reserve(recordFileCount);
-  recordsByHash.reserve(recordFileCount);
+  recordsByHash.Reserve(recordFileCount);
   loadingRecords_ = true;
   for (uint32_t i = 0; recordFiles && i < recordFileCount; ++i) {
     if (!recordFiles[i]) continue;

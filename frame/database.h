@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "data/data_object.h"
 #include "data/object_arena.h"
 #include "data/object_registry.h"
+#include "frame/hash_index.h"
 #include "frame/platform.h"
 #include "tessella.h"
 
@@ -105,7 +105,7 @@ class CDatabase {
   FileSizer fileSizer = nullptr;
   ProgressCallback progressCallback = nullptr;
   std::string exportText;
-  std::unordered_map<std::string, THandle> recordsByHash;
+  HashIndex recordsByHash;
   std::map<std::string, THandle, NoCaseLess> recordsByName;
   std::vector<THandle> records;  // contiguous for the host; see recordObjects_
   std::vector<THandle> queryResults;

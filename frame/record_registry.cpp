@@ -9,7 +9,7 @@ constexpr LogSite kSetHashSite{"Database", 94, "Database::CDataRecord::SetHash"}
 
 void CDatabase::RegisterRecord(ObjectPtr<CDataRecord> record) {
   const THandle handle = record->GetHandle();
-  recordsByHash[record->GetHash()] = handle;
+  recordsByHash.Assign(record->GetHash(), handle);
   recordsByName[record->GetRecordName()] = handle;
   records.push_back(handle);
   recordObjects_.push_back(std::move(record));
@@ -22,16 +22,13 @@ THandle CDatabase::GetRecordByName(const char* name) const {
 }
 
 THandle CDatabase::GetRecordByHash(const char* hash) const {
-  if (!hash) return 0;
-  const auto found = recordsByHash.find(hash);
-  return found == recordsByHash.end() ? 0 : found->second;
+  return hash ? recordsByHash.Find(hash) : 0;
 }
 
 std::string CDatabase::GenerateHash() { return Platform::NewUuidText(); }
 
 void CDatabase::SetHash(CDataRecord& record, std::string hash) {
-  const auto found = recordsByHash.find(hash);
-  if (found != recordsByHash.end() && found->second != 0) {
+  if (recordsByHash.Find(hash) != 0) {
     LogException(kSetHashSite, "Cannot set hash, Hash Collision on DataRecord %s",
                  record.GetRecordName().c_str());
     return;

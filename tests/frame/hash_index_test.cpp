@@ -1,0 +1,48 @@
+#include "frame/hash_index.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Database::HashIndex;
+
+std::string Hash(size_t index) { return "00000000-0000-4000-8000-" + std::to_string(index); }
+
+TEST(HashIndex, FindsWhatWasAssignedThroughGrowth) {
+  HashIndex index;
+  EXPECT_EQ(index.Find("anything"), 0u);
+  // Enough texts to grow the table several times; they share a long prefix.
+  constexpr size_t kCount = 5000;
+  for (size_t i = 0; i < kCount; ++i) index.Assign(Hash(i), i + 1);
+  EXPECT_EQ(index.Size(), kCount);
+  for (size_t i = 0; i < kCount; ++i) ASSERT_EQ(index.Find(Hash(i)), i + 1) << i;
+  EXPECT_EQ(index.Find(Hash(kCount)), 0u);
+  EXPECT_EQ(index.Find("00000000-0000-4000-8000-"), 0u) << "a prefix is another text";
+}
+
+TEST(HashIndex, AssigningAgainReplacesTheHandle) {
+  HashIndex index;
+  index.Assign("a", 1);
+  index.Assign("", 2);
+  index.Assign("a", 3);
+  EXPECT_EQ(index.Size(), 2u);
+  EXPECT_EQ(index.Find("a"), 3u);
+  EXPECT_EQ(index.Find(""), 2u);
+  EXPECT_EQ(index.Find("A"), 0u) << "texts match exactly";
+}
+
+TEST(HashIndex, ReserveKeepsEntriesAndClearEmptiesTheIndex) {
+  HashIndex index;
+  index.Assign("x", 7);
+  index.Reserve(1000);
+  EXPECT_EQ(index.Find("x"), 7u);
+  index.Clear();
+  EXPECT_EQ(index.Size(), 0u);
+  EXPECT_EQ(index.Find("x"), 0u);
+  index.Assign("y", 8);
+  EXPECT_EQ(index.Find("y"), 8u);
+}
+
+}  // namespace
