@@ -1,8 +1,10 @@
 #include "bench_files.h"
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <fstream>
 
 namespace {
 const BenchFiles* active = nullptr;
@@ -75,4 +77,11 @@ GeneratedDatabase WrittenDatabase(size_t recordCount, uint32_t seed) {
   return written;
 }
 
-size_t HeapBytesInUse() { return mallinfo2().uordblks; }
+size_t ResidentBytes() {
+  malloc_trim(0);
+  std::ifstream statm("/proc/self/statm");
+  size_t pages = 0;
+  size_t resident = 0;
+  statm >> pages >> resident;
+  return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}

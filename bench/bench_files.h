@@ -38,5 +38,6 @@ class BenchFiles {
 // loaded once and every record exported under its path.
 GeneratedDatabase WrittenDatabase(size_t recordCount, uint32_t seed);
 
-// Bytes the process has allocated on the heap and not yet freed.
-size_t HeapBytesInUse();
+// Bytes of memory the process holds resident, after the heap has given its free pages back to the
+// system: heap allocations and the library's own large blocks alike.
+size_t ResidentBytes();

@@ -1,5 +1,10 @@
 #include "data/object_arena.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "frame/platform.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #define TESSELLA_ARENA_POISONS 1
 #elif defined(__has_feature)
@@ -43,8 +48,11 @@ void ArenaDropper::operator()(ObjectArena* arena) const { arena->DropReference()
 ArenaOwner ObjectArena::Create() { return ArenaOwner(new ObjectArena()); }
 
 ObjectArena::~ObjectArena() {
-  // Blocks go back to the heap in service, whatever their pieces held.
-  for (const auto& block : blocks_) Unpoison(block.get(), kBlockSize);
+  for (const Block& block : blocks_) {
+    // Memory goes back in service, whatever its pieces held.
+    Unpoison(block.memory, block.size);
+    if (!block.heap) Platform::FreeLargeBlock(block.memory);
+  }
 }
 
 void* ObjectArena::Allocate(size_t size) {
@@ -62,13 +70,27 @@ void* ObjectArena::Allocate(size_t size) {
   return piece;
 }
 
-void* ObjectArena::Carve(size_t size) {
-  if (static_cast<size_t>(end_ - next_) < size) {
-    blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(kBlockSize));
-    next_ = blocks_.back().get();
-    end_ = next_ + kBlockSize;
-    Poison(next_, kBlockSize);
+void ObjectArena::AddBlock() {
+  const size_t size = blocks_.empty()
+                          ? kFirstBlockSize
+                          : std::min(2 * blocks_.back().size, Platform::kLargeBlockSize);
+  Block block;
+  block.size = size;
+  if (size == Platform::kLargeBlockSize) {
+    block.memory = static_cast<std::byte*>(Platform::AllocateLargeBlock());
   }
+  if (!block.memory) {
+    block.heap = std::make_unique_for_overwrite<std::byte[]>(size);
+    block.memory = block.heap.get();
+  }
+  next_ = block.memory;
+  end_ = next_ + size;
+  Poison(next_, size);
+  blocks_.push_back(std::move(block));
+}
+
+void* ObjectArena::Carve(size_t size) {
+  if (static_cast<size_t>(end_ - next_) < size) AddBlock();
   std::byte* piece = next_;
   next_ += size;
   Unpoison(piece, size);

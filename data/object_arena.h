@@ -46,18 +46,27 @@ class ObjectArena {
  private:
   friend struct ArenaDropper;
 
-  static constexpr size_t kBlockSize = 64 * 1024;
+  // Blocks double in size from the first, so that a small database takes little memory, up to
+  // the platform's large blocks.
+  static constexpr size_t kFirstBlockSize = 64 * 1024;
   static constexpr size_t kClasses = kLargestPiece / kGranule;
+
+  struct Block {
+    std::byte* memory = nullptr;
+    size_t size = 0;
+    std::unique_ptr<std::byte[]> heap;  // owns memory unless it is a platform large block
+  };
 
   ObjectArena() = default;
   ~ObjectArena();
   void* Carve(size_t size);
+  void AddBlock();
   void DropReference();
 
   struct FreePiece {
     FreePiece* next;
   };
-  std::vector<std::unique_ptr<std::byte[]>> blocks_;
+  std::vector<Block> blocks_;
   std::byte* next_ = nullptr;
   std::byte* end_ = nullptr;
   std::array<FreePiece*, kClasses> freeLists_{};

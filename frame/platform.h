@@ -2,9 +2,17 @@
 // the code stays portable. Only the platform_*.cpp files call the operating system.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace Database::Platform {
+
+// Memory for large, long-lived pools: kLargeBlockSize bytes, page-aligned and zero-filled, backed
+// by large pages where the system offers them, so that filling it takes a few page faults instead
+// of hundreds. Null when the system has none to give; FreeLargeBlock takes back what it gave.
+inline constexpr size_t kLargeBlockSize = size_t{2} << 20;
+void* AllocateLargeBlock();
+void FreeLargeBlock(void* block);
 
 // The text of a new random UUID: 36 lower-case hexadecimal characters in groups of 8, 4, 4, 4
 // and 12 separated by hyphens.

@@ -1,5 +1,7 @@
+#include <sys/mman.h>
 #include <uuid/uuid.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 
@@ -29,6 +31,30 @@ int CompareNoCase(const char* a, const char* b) {
     const int cb = LowerAscii(*b);
     if (ca != cb || ca == 0) return ca - cb;
   }
+}
+
+void* AllocateLargeBlock() {
+  // Twice the size is mapped so that a block aligned to its size can be cut out of it: only an
+  // aligned block can be backed by large pages.
+  constexpr size_t kSize = kLargeBlockSize;
+  void* mapped =
+      mmap(nullptr, 2 * kSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) return nullptr;
+  auto* start = static_cast<char*>(mapped);
+  const auto address = reinterpret_cast<uintptr_t>(start);
+  char* block = start + ((kSize - address % kSize) % kSize);
+  if (block > start) munmap(start, static_cast<size_t>(block - start));
+  if (block + kSize < start + 2 * kSize) {
+    munmap(block + kSize, static_cast<size_t>(start + 2 * kSize - (block + kSize)));
+  }
+#ifdef MADV_HUGEPAGE
+  madvise(block, kSize, MADV_HUGEPAGE);
+#endif
+  return block;
+}
+
+void FreeLargeBlock(void* block) {
+  if (block) munmap(block, kLargeBlockSize);
 }
 
 std::string NativeRecordPath(const std::string& path) {

@@ -23,6 +23,14 @@ std::string NewUuidText() {
 
 int CompareNoCase(const char* a, const char* b) { return _stricmp(a, b); }
 
+void* AllocateLargeBlock() {
+  return VirtualAlloc(nullptr, kLargeBlockSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void FreeLargeBlock(void* block) {
+  if (block) VirtualFree(block, 0, MEM_RELEASE);
+}
+
 std::string NativeRecordPath(const std::string& path) { return path; }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {

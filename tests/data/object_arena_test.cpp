@@ -32,8 +32,8 @@ TEST(ObjectArena, ReusesReleasedPiecesOfTheSameSize) {
 TEST(ObjectArena, PiecesAreAlignedAndDoNotOverlap) {
   Database::ArenaOwner arena = ObjectArena::Create();
   std::vector<char*> pieces;
-  // Enough pieces to span several blocks.
-  for (size_t i = 0; i < 3000; ++i) {
+  // Enough pieces to span blocks of every size, large blocks included.
+  for (size_t i = 0; i < 12000; ++i) {
     const size_t size = 8 + (i % 120) * 8;
     auto* piece = static_cast<char*>(arena->Allocate(size));
     EXPECT_EQ(reinterpret_cast<uintptr_t>(piece) % ObjectArena::kGranule, 0u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -39,6 +40,20 @@ TEST(Platform, CompareNoCaseOrdersLikeStricmp) {
   // Letters fold to lower case, as _stricmp folds them: '_' sorts before 'a' and 'A' alike.
   EXPECT_LT(CompareNoCase("_", "a"), 0);
   EXPECT_LT(CompareNoCase("_", "A"), 0);
+  EXPECT_NE(CompareNoCase("\xC4", "\xE4"), 0) << "only ASCII letters fold, whatever the locale";
+}
+
+TEST(Platform, LargeBlocksAreZeroFilledAndWritable) {
+  auto* block = static_cast<unsigned char*>(AllocateLargeBlock());
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % 4096, 0u);
+  for (size_t at = 0; at < kLargeBlockSize; at += 4096) ASSERT_EQ(block[at], 0) << at;
+  EXPECT_EQ(block[kLargeBlockSize - 1], 0);
+  block[0] = 1;
+  block[kLargeBlockSize - 1] = 2;
+  EXPECT_EQ(block[0] + block[kLargeBlockSize - 1], 3);
+  FreeLargeBlock(block);
+  FreeLargeBlock(nullptr);
 }
 
 TEST(Platform, RecordPathsUseForwardSlashesRelativeToTheCurrentDirectory) {
