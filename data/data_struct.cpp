@@ -204,8 +204,9 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
   }
   schemaHandle_ = declaredType;
   ReserveFields(*type);
-  // Without fields yet, none of the type's can be found: the search is spared.
-  const bool fresh = fields_.empty();
+  // Without fields yet, none of the type's can be found unless two of them share a name: the
+  // search is spared.
+  const bool fresh = fields_.empty() && !type->FieldNamesMayRepeat();
   size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
     if (fresh || !FindFieldNear(schema.GetName(), hint)) {
@@ -235,8 +236,8 @@ void CDataStruct::BuildDefaultElements(const CSchemaField& schema, CDataField& f
       count = 0;
       break;
     case StorageType::FixedArray:
-      field.SetMaxCount(schema.GetFixedArraySize());
-      count = static_cast<size_t>(schema.GetFixedArraySize());
+      field.SetMaxCount(FixedLength(schema));
+      count = static_cast<size_t>(FixedLength(schema));
       break;
   }
   const std::string* defaultText = schema.GetKeyValue("default");

@@ -14,6 +14,7 @@
 // data object is destroyed before the schema is torn down).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -222,6 +223,13 @@ void ForEachSchemaField(const Schema::CSchemaStruct& type, Visit&& visit, int de
     if (depth < kMaxInheritanceDepth) ForEachSchemaField(*parent, visit, depth + 1);
   }
   for (size_t index = 0; index < type.GetOwnFieldCount(); ++index) visit(*type.GetOwnField(index));
+}
+
+// The length a fixed array field is built and read with: the schema's, which a loaded schema keeps
+// within kMaxDefaultElements. A database whose schema failed that check is still usable, so the
+// bound is applied here too.
+inline uint64_t FixedLength(const Schema::CSchemaField& schema) {
+  return std::min(schema.GetFixedArraySize(), Schema::kMaxDefaultElements);
 }
 
 // True for a Struct field that owns what it holds (by value or owning pointer).

@@ -269,10 +269,10 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
 
   AttributeCursor attributes(element);
   ChildIndex children(element, *type);
-  // A structure read for the first time has no field of the type yet: each is created without
-  // searching the table for it.
-  const bool fresh = fields_.empty();
-  if (fresh) ReserveFields(*type);
+  // A structure read for the first time has no field of the type yet: unless two of the type's
+  // fields share a name, each is created without searching the table for it.
+  const bool fresh = fields_.empty() && !type->FieldNamesMayRepeat();
+  if (fields_.empty()) ReserveFields(*type);
   const auto fieldFor = [&](const CSchemaField& schema, size_t position,
                             bool* created = nullptr) -> CDataField& {
     if (!fresh) return FieldFor(schema, position, created);
@@ -290,7 +290,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
       if (created) {
         field.SetMaxCount(schema.GetStorageType() == StorageType::DynamicArray
                               ? kReadDynamicMax
-                              : schema.GetFixedArraySize());
+                              : FixedLength(schema));
       }
       ReadArrayField(schema, field, element, children.At(position));
     } else if (schema.IsWeakPointer()) {
@@ -337,7 +337,7 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
   }
 
   const uint64_t fixedLength =
-      schema.GetStorageType() == StorageType::FixedArray ? schema.GetFixedArraySize() : 0;
+      schema.GetStorageType() == StorageType::FixedArray ? FixedLength(schema) : 0;
   const char* name = schema.GetName().c_str();
   // Room for every entry of the list (files hold one per field), so that the elements are
   // allocated once.

@@ -141,10 +141,12 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
     steps.Step(path.c_str());
   }
   // Phase 3: the whole schema.
-  if (!Schema::CheckDuplicateFieldNames() || !Schema::CheckStructuresDoNotContainThemselves()) {
+  if (!Schema::CheckDuplicateFieldNames() || !Schema::CheckStructuresDoNotContainThemselves() ||
+      !Schema::CheckDefaultValueSizes()) {
     LogMessage("%s", kDatabaseFailed);
     return false;
   }
+  Schema::MarkRepeatedFieldNames();
 
   // A record that fails to load is reported by LoadRecord and left out.
   records.reserve(recordFileCount);

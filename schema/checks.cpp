@@ -21,6 +21,25 @@ constexpr const char* kDuplicateFieldName =
 constexpr const char* kContainsItself =
     "Schema: Structure %s contains itself by value through field %s. Make the field an owning "
     "pointer (@) or a dynamic array.";
+constexpr const char* kTooManyElements =
+    "Schema: Structure %s would hold more than %llu elements by default through field %s. Make "
+    "the field a dynamic array.";
+// Bounds every walk up an inheritance chain; the parser refuses cycles, but a walk never relies
+// on that.
+constexpr size_t kMaxChainLength = 4096;
+
+// Calls visit(field) for the fields of structure and its ancestors, the root ancestor's first.
+template <class Visit>
+void ForEachField(const CSchemaStruct& structure, Visit&& visit) {
+  std::vector<const CSchemaStruct*> chain;
+  for (const CSchemaStruct* level = &structure; level && chain.size() < kMaxChainLength;
+       level = level->GetParent()) {
+    chain.push_back(level);
+  }
+  for (auto level = chain.rbegin(); level != chain.rend(); ++level) {
+    for (size_t i = 0; i < (*level)->GetOwnFieldCount(); ++i) visit(*(*level)->GetOwnField(i));
+  }
+}
 
 // The structure types that building a default value of this field builds too: by-value fields
 // (single or fixed arrays) of structure type. Owning and weak pointers start empty, dynamic arrays
@@ -64,6 +83,54 @@ class ContainmentSearch {
  private:
   enum class State { New, Visiting, Done };
   std::unordered_map<const CSchemaStruct*, State> states_;
+};
+
+// The number of elements in each structure's default value, worked out once per structure.
+class DefaultSizes {
+ public:
+  // The count for the structure; false, logged, when it exceeds kMaxDefaultElements.
+  bool Count(const CSchemaStruct& structure, uint64_t* count) {
+    if (const auto known = counts_.find(&structure); known != counts_.end()) {
+      *count = known->second;
+      return true;
+    }
+    // A structure met again before its count is known would hold itself, which the containment
+    // check refuses first; should one slip through, it counts as too large.
+    counts_[&structure] = kMaxDefaultElements + 1;
+    uint64_t total = 0;
+    bool fits = true;
+    ForEachField(structure, [&](const CSchemaField& field) {
+      if (!fits) return;
+      uint64_t each = 1;
+      if (const CSchemaStruct* held = BuiltWith(field)) {
+        uint64_t inner = 0;
+        if (!Count(*held, &inner)) {
+          fits = false;
+          return;
+        }
+        each += inner;
+      }
+      const uint64_t length = field.GetStorageType() == StorageType::Single ? 1
+                              : field.GetStorageType() == StorageType::FixedArray
+                                  ? field.GetFixedArraySize()
+                                  : 0;
+      if (length != 0 &&
+          (each > kMaxDefaultElements || length > (kMaxDefaultElements - total) / each)) {
+        LogError(kTooManyElements, structure.GetName().c_str(),
+                 static_cast<unsigned long long>(kMaxDefaultElements), field.GetName().c_str());
+        fits = false;
+        return;
+      }
+      total += length * each;
+    });
+    if (!fits) return false;
+    counts_[&structure] = total;
+    *count = total;
+    return true;
+  }
+
+ private:
+  std::unordered_map<const CSchemaStruct*, uint64_t> counts_;
 };
 }  // namespace
 
@@ -124,6 +191,30 @@ bool CheckStructuresDoNotContainThemselves() {
     if (structure && !search.Visit(*structure)) return false;
   }
   return true;
+}
+
+bool CheckDefaultValueSizes() {
+  DefaultSizes sizes;
+  uint64_t count = 0;
+  for (const THandle handle : SchemaRegistry::Instance().SchemaStructs()) {
+    const CSchemaStruct* structure = Resolve<CSchemaStruct>(handle);
+    if (structure && !sizes.Count(*structure, &count)) return false;
+  }
+  return true;
+}
+
+void MarkRepeatedFieldNames() {
+  std::unordered_set<std::string_view> names;
+  for (const THandle handle : SchemaRegistry::Instance().SchemaStructs()) {
+    CSchemaStruct* structure = Resolve<CSchemaStruct>(handle);
+    if (!structure) continue;
+    names.clear();
+    bool repeats = false;
+    ForEachField(*structure, [&](const CSchemaField& field) {
+      repeats = !names.insert(field.GetName()).second || repeats;
+    });
+    structure->SetFieldNamesMayRepeat(repeats);
+  }
 }
 
 }  // namespace Schema

@@ -35,4 +35,13 @@ bool CheckDuplicateFieldNames();
 // built. Logs the first such structure with the field that closes the loop and returns false.
 bool CheckStructuresDoNotContainThemselves();
 
+// Third phase as well, after CheckStructuresDoNotContainThemselves: a structure whose default
+// value would hold more than kMaxDefaultElements elements could not be built. Logs the first
+// such structure with the field that takes it over and returns false.
+bool CheckDefaultValueSizes();
+
+// Last step of a schema load that passed the checks: tells every structure whether its fields,
+// own and inherited, repeat a name, so that building a structure can skip looking for repeats.
+void MarkRepeatedFieldNames();
+
 }  // namespace Schema

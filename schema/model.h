@@ -142,6 +142,10 @@ class CSchemaField : public CPlainObject {
   bool hasRange_ = false;
 };
 
+// The most elements the default value of a structure may hold, its nested structures' included
+// (fixed arrays multiply what they hold); a schema that exceeds it fails to load.
+inline constexpr uint64_t kMaxDefaultElements = 1'000'000;
+
 class CSchemaStruct : public CPlainObject {
  public:
   CSchemaStruct() : CPlainObject(ObjectKind::SchemaStructObject) {}
@@ -185,6 +189,10 @@ class CSchemaStruct : public CPlainObject {
   bool DoesInheritFrom(THandle other) const;
   // Every structure (in creation order) that derives from this one at any depth.
   std::vector<THandle> StructsThatInheritFromMe() const;
+  // False only once the loaded schema has been checked and no two fields of the structure, own
+  // or inherited, share a name (a child may declare a field named like an inherited one).
+  bool FieldNamesMayRepeat() const { return fieldNamesMayRepeat_; }
+  void SetFieldNamesMayRepeat(bool mayRepeat) { fieldNamesMayRepeat_ = mayRepeat; }
 
   void SetName(std::string name) { name_ = std::move(name); }
   void SetOwnerFile(std::string file) { ownerFile_ = std::move(file); }
@@ -202,6 +210,7 @@ class CSchemaStruct : public CPlainObject {
   KeyValueMap keyValues_;
   THandle inheritsFrom_ = 0;
   bool isRecord_ = false;
+  bool fieldNamesMayRepeat_ = true;
 };
 
 class CSchemaEnum : public CPlainObject {

@@ -341,6 +341,15 @@ TEST_F(RecordsTest, SelfContainingStructuresStopNestingInAFailedDatabase) {
                                      "levels; its fields were not built."});
 }
 
+TEST_F(RecordsTest, HugeFixedArraysAreBoundedInAFailedDatabase) {
+  const ScratchDirectory dir(CurrentTestName());
+  AddSchema("big.sch", "record Big { uint8[4000000000] Cells; };");
+  EXPECT_FALSE(Load());
+  const uint64_t big = DB_CreateRecord("Big", dir.File("").c_str(), "Huge");
+  ASSERT_NE(big, 0u);
+  EXPECT_EQ(DB_DataField_GetArrayElementCount(Field(big, "Cells")), 1000000u);
+}
+
 TEST_F(RecordsTest, LoadRecordAddsOneMoreRecord) {
   AddSchema("items.sch", kSchema);
   ASSERT_TRUE(Load());

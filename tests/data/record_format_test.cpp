@@ -392,6 +392,15 @@ TEST_F(RecordFormat, ChildrenAreFoundInAnyOrderAndListsMayBeSplit) {
   EXPECT_EQ(Texts(*stats, "levels"), (std::vector<std::string>{"3", "0"}));
 }
 
+TEST_F(RecordFormat, AFieldNamedLikeAnInheritedOneSharesItsPlace) {
+  UseSchema("struct Base { int32 a; };\nstruct Derived : Base { int32 a; int32 b; };");
+  const CDataRecord& read = ReadRecord("D", R"(<D __type="Derived" a="5" b="6"/>)");
+  EXPECT_EQ(read.GetFieldCount(), 2u);
+  EXPECT_EQ(Texts(read, "a"), std::vector<std::string>{"5"});
+  EXPECT_EQ(Texts(read, "b"), std::vector<std::string>{"6"});
+  EXPECT_EQ(NewRecord("N", "Derived").GetFieldCount(), 2u);
+}
+
 TEST_F(RecordFormat, UserDataAndTypeAttributesComeFirst) {
   UseSchema(kBoxSchema);
   CDataRecord& box = ReadRecord("B", kBox);

@@ -158,7 +158,25 @@ const Case kCases[] = {
       E("Schema: Structure A contains itself by value through field a. Make the field an owning "
         "pointer (@) or a dynamic array."),
       kDatabaseFailed}},
+    {"fixed array too large to build",
+     {{"v.sch", "struct A { int32 x; int32[4000000000] cells; };"}},
+     false,
+     {Loaded("v.sch"),
+      E("Schema: Structure A would hold more than 1000000 elements by default through field "
+        "cells. Make the field a dynamic array."),
+      kDatabaseFailed}},
+    {"fixed arrays multiplying through a nested structure",
+     {{"v.sch", "struct Row { int32[1000] cells; };\nrecord Grid { Row[1000] rows; };"}},
+     false,
+     {Loaded("v.sch"),
+      E("Schema: Structure Grid would hold more than 1000000 elements by default through field "
+        "rows. Make the field a dynamic array."),
+      kDatabaseFailed}},
     // Accepted.
+    {"fixed arrays just within the bound",
+     {{"v.sch", "struct Row { int32[1000] cells; };\nrecord Grid { Row[998] rows; int8 x; };"}},
+     true,
+     {Loaded("v.sch"), kNoRecords}},
     {"structures holding themselves through pointers and dynamic arrays",
      {{"v.sch", "struct A { A @ next; A * peer; A[] children; A[0] none; };"}},
      true,
