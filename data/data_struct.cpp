@@ -23,7 +23,6 @@ constexpr LogSite kResolveWeakSite{"DataStruct", 1140,
                                    "Database::CDataStruct::ResolveWeakPointers"};
 
 constexpr uint64_t kDefaultsDynamicMax = 9999;
-constexpr size_t kMaxDefaultNesting = 256;
 
 const std::string kEmptyText;
 
@@ -197,9 +196,9 @@ THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType
   if (!type) return GetHandle();
   // A schema whose structures hold themselves by value is refused when it loads, but a host may
   // go on with a database that failed to load: building stops at a depth no sound schema reaches.
-  if (NestedDeeperThan(kMaxDefaultNesting)) {
+  if (NestedDeeperThan(Schema::kMaxStructureNesting)) {
     LogError("Structure %s nests deeper than %d levels; its fields were not built.",
-             type->GetName().c_str(), static_cast<int>(kMaxDefaultNesting));
+             type->GetName().c_str(), static_cast<int>(Schema::kMaxStructureNesting));
     return GetHandle();
   }
   schemaHandle_ = declaredType;

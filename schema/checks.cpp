@@ -1,5 +1,6 @@
 #include "schema/checks.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -21,6 +22,9 @@ constexpr const char* kDuplicateFieldName =
 constexpr const char* kContainsItself =
     "Schema: Structure %s contains itself by value through field %s. Make the field an owning "
     "pointer (@) or a dynamic array.";
+constexpr const char* kNestsTooDeep =
+    "Schema: Structure %s nests structures by value more than %d levels deep through field %s. "
+    "Make the field an owning pointer (@) or a dynamic array.";
 constexpr const char* kTooManyElements =
     "Schema: Structure %s would hold more than %llu elements by default through field %s. Make "
     "the field a dynamic array.";
@@ -54,35 +58,66 @@ const CSchemaStruct* BuiltWith(const CSchemaField& field) {
   return byValue && built ? Resolve<CSchemaStruct>(field.GetCustomType()) : nullptr;
 }
 
-// Depth-first search over "is built with" edges; a structure met again while it is still being
-// visited closes a loop.
+// Depth-first search over "is built with" edges: a structure met again while it is still being
+// visited closes a loop, and a path longer than kMaxStructureNesting nests too deep. The search
+// never goes deeper than that, whatever the schema.
 class ContainmentSearch {
  public:
-  bool Visit(const CSchemaStruct& structure) {
-    State& state = states_[&structure];
-    if (state == State::Done) return true;
-    state = State::Visiting;
-    size_t depth = 0;
-    for (const CSchemaStruct* level = &structure; level && depth++ <= states_.size() + 256;
-         level = level->GetParent()) {
-      for (size_t i = 0; i < level->GetOwnFieldCount(); ++i) {
-        const CSchemaField& field = *level->GetOwnField(i);
-        const CSchemaStruct* child = BuiltWith(field);
-        if (!child) continue;
-        if (states_[child] == State::Visiting) {
-          LogError(kContainsItself, child->GetName().c_str(), field.GetName().c_str());
-          return false;
-        }
-        if (!Visit(*child)) return false;
-      }
-    }
-    states_[&structure] = State::Done;
-    return true;
+  // Checks the structure as the top of a default value; false, logged, when it holds itself or
+  // nests too deep.
+  bool Check(const CSchemaStruct& structure) {
+    size_t height = 0;
+    return Visit(structure, 0, &height) == Result::Sound;
   }
 
  private:
+  enum class Result { Sound, Failed, TooDeep };
   enum class State { New, Visiting, Done };
-  std::unordered_map<const CSchemaStruct*, State> states_;
+  struct Entry {
+    State state = State::New;
+    size_t height = 0;  // by-value nesting levels from the structure down, itself included
+  };
+
+  // A path that is too deep is logged by the top structure with the field the path leaves it by,
+  // so that the message names where the nesting starts.
+  Result Visit(const CSchemaStruct& structure, size_t depth, size_t* height) {
+    Entry& entry = entries_[&structure];
+    if (entry.state == State::Done) {
+      *height = entry.height;
+      return depth + entry.height > kMaxStructureNesting ? Result::TooDeep : Result::Sound;
+    }
+    entry.state = State::Visiting;
+    size_t tallest = 0;
+    Result result = Result::Sound;
+    ForEachField(structure, [&](const CSchemaField& field) {
+      const CSchemaStruct* child = result == Result::Sound ? BuiltWith(field) : nullptr;
+      if (!child) return;
+      if (entries_[child].state == State::Visiting) {
+        LogError(kContainsItself, child->GetName().c_str(), field.GetName().c_str());
+        result = Result::Failed;
+        return;
+      }
+      size_t below = 0;
+      result =
+          depth + 1 >= kMaxStructureNesting ? Result::TooDeep : Visit(*child, depth + 1, &below);
+      if (result == Result::TooDeep && depth == 0) {
+        LogError(kNestsTooDeep, structure.GetName().c_str(), static_cast<int>(kMaxStructureNesting),
+                 field.GetName().c_str());
+        result = Result::Failed;
+      }
+      tallest = std::max(tallest, below);
+    });
+    if (result != Result::Sound) {
+      // Left unfinished: a later search from another structure starts over.
+      entry.state = State::New;
+      return result;
+    }
+    entry = Entry{State::Done, tallest + 1};
+    *height = entry.height;
+    return Result::Sound;
+  }
+
+  std::unordered_map<const CSchemaStruct*, Entry> entries_;
 };
 
 // The number of elements in each structure's default value, worked out once per structure.
@@ -188,7 +223,7 @@ bool CheckStructuresDoNotContainThemselves() {
   ContainmentSearch search;
   for (const THandle handle : SchemaRegistry::Instance().SchemaStructs()) {
     const CSchemaStruct* structure = Resolve<CSchemaStruct>(handle);
-    if (structure && !search.Visit(*structure)) return false;
+    if (structure && !search.Check(*structure)) return false;
   }
   return true;
 }

@@ -4,6 +4,7 @@
 // loader and torn down by ClearSchema.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -141,6 +142,10 @@ class CSchemaField : public CPlainObject {
   uint64_t fixedArraySize_ = 0;
   bool hasRange_ = false;
 };
+
+// The most levels structures nest in one another by value; a schema that nests deeper fails to
+// load, and building a default value stops there.
+inline constexpr size_t kMaxStructureNesting = 256;
 
 // The most elements the default value of a structure may hold, its nested structures' included
 // (fixed arrays multiply what they hold); a schema that exceeds it fails to load.

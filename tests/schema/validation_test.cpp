@@ -224,6 +224,28 @@ TEST_F(SchemaValidation, RefusedCycleLeavesNoLoopingChain) {
   EXPECT_EQ(DB_SchemaStruct_StructsThatInheritFromMeCount(b), 1u);
 }
 
+// A chain of structures S0 .. S<count-1>, each holding the next by value.
+std::string NestedChain(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "struct S" + std::to_string(i) + " { int8 x;";
+    if (i + 1 < count) text += " S" + std::to_string(i + 1) + " next;";
+    text += " };\n";
+  }
+  return text;
+}
+
+TEST_F(SchemaValidation, ByValueNestingIsBoundedWithoutDeepRecursion) {
+  EXPECT_TRUE(LoadSchema(NestedChain(256)));
+  Reset();
+  // Deep enough to exhaust the stack of a search that followed the chain to its end.
+  EXPECT_FALSE(LoadSchema(NestedChain(20000)));
+  EXPECT_EQ(Log().Texts(TESSELLA_LOG_ERROR),
+            std::vector<std::string>{Error(
+                "Schema: Structure S0 nests structures by value more than 256 levels deep through "
+                "field next. Make the field an owning pointer (@) or a dynamic array.")});
+}
+
 TEST_F(SchemaValidation, TypesResolveAcrossFilesInAnyOrder) {
   AddSchema("a.sch",
             "struct Holder { Later l; Elsewhere e; Kind k; int32 n; };\nstruct Later { };");
