@@ -99,7 +99,8 @@ bool ReadsChildren(const CSchemaField& schema) {
 
 // The child elements of every field of a type that is read from children, found in one pass over
 // the element's children. Children are normally written in field order, so each name is searched
-// for from the field after the previous match.
+// for from the field after the previous match. When two of the type's fields share a name, every
+// child goes to each of them.
 class ChildIndex {
  public:
   ChildIndex(const XMLElement& element, const CSchemaStruct& type) {
@@ -109,6 +110,7 @@ class ChildIndex {
       ++position;
     });
     if (slots_.empty()) return;
+    const bool namesRepeat = type.FieldNamesMayRepeat();
     size_t cursor = 0;
     for (const XMLElement* child = element.FirstChildElement(); child;
          child = child->NextSiblingElement()) {
@@ -121,6 +123,7 @@ class ChildIndex {
         } else {
           slot.children.first = child;
         }
+        if (namesRepeat) continue;
         cursor = (cursor + step + 1) % slots_.size();
         break;
       }

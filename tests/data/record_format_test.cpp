@@ -393,11 +393,15 @@ TEST_F(RecordFormat, ChildrenAreFoundInAnyOrderAndListsMayBeSplit) {
 }
 
 TEST_F(RecordFormat, AFieldNamedLikeAnInheritedOneSharesItsPlace) {
-  UseSchema("struct Base { int32 a; };\nstruct Derived : Base { int32 a; int32 b; };");
-  const CDataRecord& read = ReadRecord("D", R"(<D __type="Derived" a="5" b="6"/>)");
+  UseSchema(
+      "struct Base { int32 a; int8[] list; };\nstruct Derived : Base { int32 a; int8[] list; };");
+  const CDataRecord& read = ReadRecord("D", R"(<D __type="Derived" a="5">
+    <list><Int8 Value="1"/></list>
+    <list><Int8 Value="2"/></list>
+</D>)");
   EXPECT_EQ(read.GetFieldCount(), 2u);
   EXPECT_EQ(Texts(read, "a"), std::vector<std::string>{"5"});
-  EXPECT_EQ(Texts(read, "b"), std::vector<std::string>{"6"});
+  EXPECT_EQ(Texts(read, "list"), (std::vector<std::string>{"1", "2"}));
   EXPECT_EQ(NewRecord("N", "Derived").GetFieldCount(), 2u);
 }
 
