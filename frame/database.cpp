@@ -148,10 +148,12 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   }
   Schema::MarkRepeatedFieldNames();
 
-  // A record that fails to load is reported by LoadRecord and left out.
-  records.reserve(recordFileCount);
-  recordObjects_.reserve(recordFileCount);
-  recordsByHash.Reserve(recordFileCount);
+  // A record that fails to load is reported by LoadRecord and left out. Room for every listed
+  // record is made at once; a missing list lists nothing, whatever its count says.
+  const uint32_t listed = recordFiles ? recordFileCount : 0;
+  records.reserve(listed);
+  recordObjects_.reserve(listed);
+  recordsByHash.Reserve(listed);
   loadingRecords_ = true;
   for (uint32_t i = 0; recordFiles && i < recordFileCount; ++i) {
     if (!recordFiles[i]) continue;

@@ -103,8 +103,8 @@ TEST_F(Loader, MissingListsAndPathsArePassedOver) {
   const char* records[] = {"a.xml", nullptr};
   EXPECT_TRUE(DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 2, schema, 2, records));
   EXPECT_EQ(DB_GetRecordCount(), 1u);
-  EXPECT_TRUE(
-      DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 3, nullptr, 4, nullptr));
+  EXPECT_TRUE(DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 3, nullptr, 4000000000u,
+                      nullptr));
   EXPECT_EQ(DB_GetRecordCount(), 0u);
 }
 
