@@ -213,18 +213,6 @@ class CDataStruct : public CDataObject {
   std::unique_ptr<Extras> extras_;
 };
 
-// Calls visit(schemaField) for every field of the type, the most basic ancestor's fields first,
-// each level in declaration order (inheritance order). Chains deeper than kMaxInheritanceDepth
-// (only a cyclic chain can be) are cut there.
-inline constexpr int kMaxInheritanceDepth = 64;
-template <class Visit>
-void ForEachSchemaField(const Schema::CSchemaStruct& type, Visit&& visit, int depth = 0) {
-  if (const Schema::CSchemaStruct* parent = type.GetParent()) {
-    if (depth < kMaxInheritanceDepth) ForEachSchemaField(*parent, visit, depth + 1);
-  }
-  for (size_t index = 0; index < type.GetOwnFieldCount(); ++index) visit(*type.GetOwnField(index));
-}
-
 // The length a fixed array field is built and read with: the schema's, which a loaded schema keeps
 // within kMaxDefaultElements. A database whose schema failed that check is still usable, so the
 // bound is applied here too.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
-#include <vector>
 
 #include "frame/log.h"
 
@@ -28,22 +27,6 @@ constexpr const char* kNestsTooDeep =
 constexpr const char* kTooManyElements =
     "Schema: Structure %s would hold more than %llu elements by default through field %s. Make "
     "the field a dynamic array.";
-// Bounds every walk up an inheritance chain; the parser refuses cycles, but a walk never relies
-// on that.
-constexpr size_t kMaxChainLength = 4096;
-
-// Calls visit(field) for the fields of structure and its ancestors, the root ancestor's first.
-template <class Visit>
-void ForEachField(const CSchemaStruct& structure, Visit&& visit) {
-  std::vector<const CSchemaStruct*> chain;
-  for (const CSchemaStruct* level = &structure; level && chain.size() < kMaxChainLength;
-       level = level->GetParent()) {
-    chain.push_back(level);
-  }
-  for (auto level = chain.rbegin(); level != chain.rend(); ++level) {
-    for (size_t i = 0; i < (*level)->GetOwnFieldCount(); ++i) visit(*(*level)->GetOwnField(i));
-  }
-}
 
 // The structure types that building a default value of this field builds too: by-value fields
 // (single or fixed arrays) of structure type. Owning and weak pointers start empty, dynamic arrays
@@ -89,7 +72,7 @@ class ContainmentSearch {
     entry.state = State::Visiting;
     size_t tallest = 0;
     Result result = Result::Sound;
-    ForEachField(structure, [&](const CSchemaField& field) {
+    ForEachSchemaField(structure, [&](const CSchemaField& field) {
       const CSchemaStruct* child = result == Result::Sound ? BuiltWith(field) : nullptr;
       if (!child) return;
       if (entries_[child].state == State::Visiting) {
@@ -134,7 +117,7 @@ class DefaultSizes {
     counts_[&structure] = kMaxDefaultElements + 1;
     uint64_t total = 0;
     bool fits = true;
-    ForEachField(structure, [&](const CSchemaField& field) {
+    ForEachSchemaField(structure, [&](const CSchemaField& field) {
       if (!fits) return;
       uint64_t each = 1;
       if (const CSchemaStruct* held = BuiltWith(field)) {
@@ -245,7 +228,7 @@ void MarkRepeatedFieldNames() {
     if (!structure) continue;
     names.clear();
     bool repeats = false;
-    ForEachField(*structure, [&](const CSchemaField& field) {
+    ForEachSchemaField(*structure, [&](const CSchemaField& field) {
       repeats = !names.insert(field.GetName()).second || repeats;
     });
     structure->SetFieldNamesMayRepeat(repeats);

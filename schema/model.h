@@ -296,4 +296,17 @@ class SchemaRegistry {
 // returns false when the handle names no live field.
 bool UpdateCommonKeyValuePairs(THandle field);
 
+// Calls visit(schemaField) for every field of the type, the most basic ancestor's fields first,
+// each level in declaration order (inheritance order). Chains deeper than kMaxInheritanceDepth
+// (only a cyclic chain can be) are cut there: the schema checks and the data model see the same
+// fields.
+inline constexpr int kMaxInheritanceDepth = 64;
+template <class Visit>
+void ForEachSchemaField(const CSchemaStruct& type, Visit&& visit, int depth = 0) {
+  if (const CSchemaStruct* parent = type.GetParent()) {
+    if (depth < kMaxInheritanceDepth) ForEachSchemaField(*parent, visit, depth + 1);
+  }
+  for (size_t index = 0; index < type.GetOwnFieldCount(); ++index) visit(*type.GetOwnField(index));
+}
+
 }  // namespace Schema
