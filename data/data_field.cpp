@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/log.h"
 #include "data/data_record.h"
 #include "data/data_struct.h"
+#include "data/record_store.h"
 #include "data/url.h"
-#include "frame/database.h"
-#include "frame/log.h"
 
 namespace Database {
 
@@ -133,7 +133,7 @@ std::string CDataField_Reference::GetAsText(int32_t index) {
 
 void CDataField_Reference::SetPendingHash(size_t index, std::string hash) {
   values_.SetValue(0, index);
-  if (pendingHashes_.empty()) CDatabase::Instance().NotePendingReferences(GetHandle());
+  if (pendingHashes_.empty()) RecordStore().NotePendingReferences(GetHandle());
   if (pendingHashes_.empty() || pendingHashes_.back().first < index) {
     pendingHashes_.emplace_back(index, std::move(hash));
     return;
@@ -159,7 +159,7 @@ std::vector<CDataField_Reference::PendingHash>::iterator CDataField_Reference::F
 }
 
 THandle CDataField_Reference::RecordOfHash(const std::string& hash) {
-  return hash.empty() ? 0 : CDatabase::Instance().recordsByHash.Find(hash);
+  return hash.empty() ? 0 : RecordStore().FindRecordByHash(hash);
 }
 
 void CDataField_Reference::ResolveEntry(uint64_t index) {

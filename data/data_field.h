@@ -20,10 +20,10 @@
 #include <utility>
 #include <vector>
 
-#include "data/data_object.h"
+#include "base/data_object.h"
+#include "base/object_registry.h"
 #include "data/element_array.h"
 #include "data/field_text.h"
-#include "data/object_registry.h"
 #include "schema/model.h"
 
 namespace Database {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/log.h"
 #include "data/data_record.h"
 #include "data/url.h"
-#include "frame/log.h"
 
 namespace Database {
 

@@ -22,9 +22,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/data_object.h"
+#include "base/object_registry.h"
 #include "data/data_field.h"
-#include "data/data_object.h"
-#include "data/object_registry.h"
 #include "schema/model.h"
 
 namespace tinyxml2 {

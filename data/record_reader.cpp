@@ -11,11 +11,11 @@
 #include <cstring>
 #include <string>
 
+#include "base/log.h"
+#include "base/platform.h"
 #include "data/data_record.h"
 #include "data/data_struct.h"
 #include "data/field_text.h"
-#include "frame/log.h"
-#include "frame/platform.h"
 
 namespace Database {
 

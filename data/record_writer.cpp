@@ -10,8 +10,8 @@
 
 #include "data/data_record.h"
 #include "data/data_struct.h"
+#include "data/record_store.h"
 #include "data/url.h"
-#include "frame/database.h"
 
 namespace Database {
 
@@ -166,7 +166,7 @@ const std::string& CDataStruct::Serialize(const char* filter, bool emptyWeakPoin
   const std::string* name = GetName();
   document.InsertEndChild(
       WriteElement((name ? *name : GetTypeName()).c_str(), document, filter, emptyWeakPointers));
-  std::string& text = CDatabase::Instance().exportText;
+  std::string& text = RecordStore().ExportBuffer();
   Print(document, text);
   return text;
 }

@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "base/split_string.h"
 #include "data/data_record.h"
 #include "data/data_struct.h"
 #include "data/field_text.h"
-#include "schema/split_string.h"
 
 namespace Database {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "data/data_object.h"
+#include "base/data_object.h"
 
 namespace Database {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "data/object_registry.h"
+#include "base/object_registry.h"
 
 namespace Database {
 

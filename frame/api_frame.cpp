@@ -1,5 +1,5 @@
+#include "base/log.h"
 #include "frame/database.h"
-#include "frame/log.h"
 #include "tessella.h"
 
 using Database::CDatabase;

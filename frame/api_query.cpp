@@ -7,7 +7,7 @@
 uint64_t DB_Query(const char* query) noexcept { return Database::Query(query); }
 
 uint64_t DB_QueryGetResults(uint64_t* out) noexcept {
-  const std::vector<uint64_t>& results = Database::CDatabase::Instance().queryResults;
+  const std::vector<uint64_t>& results = Database::CDatabase::Instance().QueryResults();
   if (out) std::copy(results.begin(), results.end(), out);
   return results.size();
 }

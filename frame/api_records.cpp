@@ -19,10 +19,10 @@ const char* RecordText(uint64_t record, Read read, const char* fallback) {
 
 }  // namespace
 
-uint64_t DB_GetRecordCount() noexcept { return Db().records.size(); }
+uint64_t DB_GetRecordCount() noexcept { return Db().Records().size(); }
 
 const uint64_t* DB_GetRecords() noexcept {
-  return Db().records.empty() ? nullptr : Db().records.data();
+  return Db().Records().empty() ? nullptr : Db().Records().data();
 }
 
 uint64_t DB_GetRecordByHash(const char* hash) noexcept { return Db().GetRecordByHash(hash); }

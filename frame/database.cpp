@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/log.h"
+#include "base/object_registry.h"
 #include "data/data_field.h"
 #include "data/data_record.h"
-#include "data/object_registry.h"
 #include "editing/command_history.h"
-#include "frame/log.h"
 #include "schema/checks.h"
 #include "schema/model.h"
 #include "schema/parser.h"
@@ -59,9 +59,13 @@ CDatabase::CDatabase() {
   ObjectRegistry::Instance();
   Schema::SchemaRegistry::Instance();
   CommandHistory::Instance();
+  SetRecordStore(this);
 }
 
-CDatabase::~CDatabase() { Close(); }
+CDatabase::~CDatabase() {
+  Close();
+  SetRecordStore(nullptr);
+}
 
 CDatabase& CDatabase::Instance() {
   static CDatabase database;

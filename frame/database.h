@@ -10,11 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "data/data_object.h"
-#include "data/object_arena.h"
-#include "data/object_registry.h"
+#include "base/data_object.h"
+#include "base/object_arena.h"
+#include "base/object_registry.h"
+#include "base/platform.h"
+#include "data/record_store.h"
 #include "frame/hash_index.h"
-#include "frame/platform.h"
 #include "tessella.h"
 
 namespace tinyxml2 {
@@ -32,7 +33,7 @@ struct NoCaseLess {
   }
 };
 
-class CDatabase {
+class CDatabase final : public IRecordStore {
  public:
   static CDatabase& Instance();
 
@@ -69,7 +70,7 @@ class CDatabase {
   // ---- Loading ----
   // While records are loaded, notes a reference field that has come to hold pending hashes, so
   // that the end of the load resolves them without walking every record. Nothing otherwise.
-  void NotePendingReferences(THandle field);
+  void NotePendingReferences(THandle field) override;
   // Reads one record file through the host's callbacks, builds, resolves and registers the
   // record. Logs and returns false when the file is missing, malformed or of no known type.
   bool LoadRecord(const char* path, THandle* out);
@@ -101,18 +102,28 @@ class CDatabase {
   // changes.
   static void RenameRecord(CDataRecord& record, const char* newName);
 
+  // ---- What the data model asks of its store ----
+  std::string& ExportBuffer() override { return exportText; }
+  THandle FindRecordByHash(std::string_view hash) const override;
+
+  // The registered records' handles in registration order, contiguous for the host.
+  const std::vector<THandle>& Records() const { return records; }
+  // What the last query that parsed selected.
+  const std::vector<THandle>& QueryResults() const { return queryResults; }
+  void SetQueryResults(std::vector<THandle> results) { queryResults = std::move(results); }
+
+ private:
+  CDatabase();
+  ~CDatabase();
+
   FileLoader fileLoader = nullptr;
   FileSizer fileSizer = nullptr;
   ProgressCallback progressCallback = nullptr;
   std::string exportText;
   HashIndex recordsByHash;
   std::map<std::string, THandle, NoCaseLess> recordsByName;
-  std::vector<THandle> records;  // contiguous for the host; see recordObjects_
+  std::vector<THandle> records;  // see recordObjects_
   std::vector<THandle> queryResults;
-
- private:
-  CDatabase();
-  ~CDatabase();
 
   // Reads the file through the host's loader into the file buffer (size + 1 bytes, a zero after
   // the last one) and returns its text up to the first zero byte; valid until the next read.

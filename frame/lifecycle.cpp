@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "base/log.h"
+#include "base/platform.h"
 #include "data/data_record.h"
 #include "editing/command_history.h"
 #include "frame/database.h"
-#include "frame/log.h"
-#include "frame/platform.h"
 #include "frame/record_loader.h"
 #include "schema/model.h"
 

@@ -1,7 +1,7 @@
+#include "base/log.h"
+#include "base/platform.h"
 #include "data/data_record.h"
 #include "frame/database.h"
-#include "frame/log.h"
-#include "frame/platform.h"
 
 namespace Database {
 namespace {

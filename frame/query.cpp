@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/log.h"
+#include "base/split_string.h"
 #include "data/data_record.h"
 #include "data/field_text.h"
 #include "frame/database.h"
-#include "frame/log.h"
 #include "schema/model.h"
-#include "schema/split_string.h"
 
 namespace Database {
 namespace {
@@ -261,7 +261,7 @@ void SelectRecordsOfType(const std::string& typeName, std::vector<THandle>& out)
   // Schema names are unique, so a declared type is matched by its handle; the name is compared
   // only for a name that no schema structure has (records without a type have the empty name).
   const THandle type = Schema::SchemaRegistry::Instance().FindStructByName(typeName);
-  for (const THandle handle : CDatabase::Instance().records) {
+  for (const THandle handle : CDatabase::Instance().Records()) {
     const CDataRecord* record = Resolve<CDataRecord>(handle);
     if (!record) continue;
     if (type != 0 ? record->GetSchemaHandle() == type : record->GetTypeName() == typeName) {
@@ -297,7 +297,7 @@ void EvaluateCondition(QueryCondition& condition, const QueryCondition* previous
       if (previous && previous->kind == ConditionKind::AndCondition) {
         SelectByFieldValue(
             condition,
-            previous->results.empty() ? CDatabase::Instance().records : previous->results,
+            previous->results.empty() ? CDatabase::Instance().Records() : previous->results,
             condition.results);
       }
       break;
@@ -316,9 +316,10 @@ uint64_t Query(const char* query) {
   for (size_t i = 0; i < chain->size(); ++i) {
     EvaluateCondition((*chain)[i], i == 0 ? nullptr : &(*chain)[i - 1]);
   }
-  std::vector<THandle>& results = CDatabase::Instance().queryResults;
-  results = chain->empty() ? std::vector<THandle>() : std::move(chain->back().results);
-  return results.size();
+  CDatabase& database = CDatabase::Instance();
+  database.SetQueryResults(chain->empty() ? std::vector<THandle>()
+                                          : std::move(chain->back().results));
+  return database.QueryResults().size();
 }
 
 }  // namespace Database

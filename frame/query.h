@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "data/data_object.h"
+#include "base/data_object.h"
 
 namespace Database {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <utility>
 
+#include "base/log.h"
 #include "data/data_record.h"
 #include "frame/database.h"
-#include "frame/log.h"
 
 namespace Database {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "data/data_object.h"
+#include "base/data_object.h"
 
 namespace tinyxml2 {
 class XMLDocument;

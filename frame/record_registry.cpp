@@ -1,6 +1,6 @@
+#include "base/log.h"
 #include "data/data_record.h"
 #include "frame/database.h"
-#include "frame/log.h"
 
 namespace Database {
 namespace {
@@ -23,6 +23,10 @@ THandle CDatabase::GetRecordByName(const char* name) const {
 
 THandle CDatabase::GetRecordByHash(const char* hash) const {
   return hash ? recordsByHash.Find(hash) : 0;
+}
+
+THandle CDatabase::FindRecordByHash(std::string_view hash) const {
+  return hash.empty() ? 0 : recordsByHash.Find(hash);
 }
 
 std::string CDatabase::GenerateHash() { return Platform::NewUuidText(); }

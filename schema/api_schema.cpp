@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "data/object_registry.h"
+#include "base/object_registry.h"
 #include "schema/model.h"
 
 using Database::Resolve;

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "frame/log.h"
+#include "base/log.h"
 
 namespace Schema {
 

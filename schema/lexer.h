@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "schema/split_string.h"
+#include "base/split_string.h"
 
 namespace Schema {
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "frame/log.h"
+#include "base/log.h"
 
 namespace Schema {
 

@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "data/data_object.h"
-#include "data/object_registry.h"
+#include "base/data_object.h"
+#include "base/object_registry.h"
 
 namespace Schema {
 

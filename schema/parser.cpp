@@ -3,7 +3,7 @@
 #include <sstream>
 #include <utility>
 
-#include "frame/log.h"
+#include "base/log.h"
 #include "schema/checks.h"
 #include "schema/lexer.h"
 

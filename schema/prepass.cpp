@@ -1,6 +1,6 @@
 #include "schema/prepass.h"
 
-#include "frame/log.h"
+#include "base/log.h"
 #include "schema/lexer.h"
 #include "schema/model.h"
 

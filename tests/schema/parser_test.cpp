@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/split_string.h"
 #include "schema/lexer.h"
 #include "schema/model.h"
-#include "schema/split_string.h"
 #include "support/database_fixture.h"
 #include "support/worked_example.h"
 

@@ -51,7 +51,7 @@ CDataRecord& DataFixture::Register(ObjectPtr<CDataRecord> record) {
 }
 
 void DataFixture::ResolveReferences() {
-  for (const Database::THandle handle : CDatabase::Instance().records) {
+  for (const Database::THandle handle : CDatabase::Instance().Records()) {
     CDataRecord* record = Database::Resolve<CDataRecord>(handle);
     if (!record) continue;
     std::vector<Database::THandle> structures = record->PointableStructures();

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "frame/platform.h"
+#include "base/platform.h"
 
 namespace Database::Platform {
 

@@ -1,4 +1,4 @@
-#include "schema/split_string.h"
+#include "base/split_string.h"
 
 namespace Database {
 

@@ -1,13 +1,13 @@
-#include "data/object_arena.h"
+#include "base/object_arena.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
+#include "base/object_registry.h"
 #include "data/data_field.h"
 #include "data/data_record.h"
-#include "data/object_registry.h"
 #include "support/data_fixture.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "frame/log.h"
+#include "base/log.h"
 
 #include <cstdarg>
 #include <cstdio>

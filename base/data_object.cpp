@@ -1,8 +1,8 @@
-#include "data/data_object.h"
+#include "base/data_object.h"
 
 #include <new>
 
-#include "data/object_arena.h"
+#include "base/object_arena.h"
 
 namespace Database {
 

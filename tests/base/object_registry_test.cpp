@@ -1,4 +1,4 @@
-#include "data/object_registry.h"
+#include "base/object_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "data/object_arena.h"
+#include "base/object_arena.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "frame/platform.h"
+#include "base/platform.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TESSELLA_ARENA_POISONS 1

@@ -1,4 +1,4 @@
-#include "frame/platform.h"
+#include "base/platform.h"
 
 #include <gtest/gtest.h>
 

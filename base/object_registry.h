@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/data_object.h"
+#include "base/data_object.h"
 
 namespace Database {
 
