@@ -5,8 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "base/object_registry.h"
-#include "data/data_field.h"
 #include "data/data_record.h"
 #include "support/data_fixture.h"
 
@@ -61,29 +59,25 @@ TEST(ObjectArena, OutlivesItsOwnerWhilePiecesAreOut) {
 
 class ArenaObjects : public DataFixture {};
 
-TEST_F(ArenaObjects, RecordsBuildTheirObjectsInTheirArena) {
-  UseSchema(
-      "record Box { int32 Size; Inner Held; Inner[] List; };\nstruct Inner { string Name; };");
+TEST_F(ArenaObjects, RecordsBuildTheirWholeTreeInTheirArenaOrOnTheHeap) {
+  UseSchema("record Box { int32 Size; Inner Held; };\nstruct Inner { string Name; };");
   Database::ArenaOwner arena = ObjectArena::Create();
   Database::ObjectPtr<Database::CDataRecord> record = Database::CDataRecord::Create(arena.get());
-  record->BuildDefaultTree(Schema::SchemaRegistry::Instance().FindStructByName("Box"));
-  EXPECT_EQ(CDataObject::ArenaOf(*record), arena.get());
+  record->BuildDefaultTree(DB_SchemaStruct("Box"));
   Database::CDataStruct* held = Child(*record, "Held");
   ASSERT_NE(held, nullptr);
-  EXPECT_EQ(CDataObject::ArenaOf(*held), arena.get());
-  ASSERT_NE(held->FindField("Name"), nullptr);
-  EXPECT_EQ(CDataObject::ArenaOf(*held->FindField("Name")), arena.get());
+  const CDataObject* objects[] = {record.get(), held, held->FindField("Name")};
+  for (const CDataObject* object : objects) {
+    EXPECT_EQ(CDataObject::ArenaOf(*object), arena.get());
+  }
   // The owner's reference goes first, as at a close; the record still holds the arena.
   arena.reset();
   EXPECT_EQ(record->FindField("Size")->GetCount(), 1u);
   record.reset();
-}
 
-TEST_F(ArenaObjects, HeapRecordsBuildOnTheHeap) {
-  UseSchema("record Box { int32 Size; };");
-  Database::CDataRecord& record = NewRecord("Box1", "Box");
-  EXPECT_EQ(CDataObject::ArenaOf(record), nullptr);
-  EXPECT_EQ(CDataObject::ArenaOf(*record.FindField("Size")), nullptr);
+  Database::CDataRecord& onHeap = NewRecord("Box1", "Box");
+  EXPECT_EQ(CDataObject::ArenaOf(onHeap), nullptr);
+  EXPECT_EQ(CDataObject::ArenaOf(*Child(onHeap, "Held")->FindField("Name")), nullptr);
 }
 
 }  // namespace

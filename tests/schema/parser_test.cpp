@@ -14,25 +14,27 @@
 namespace {
 
 using Database::Resolve;
-using Schema::CSchemaEnum;
 using Schema::CSchemaField;
 using Schema::CSchemaStruct;
 using Schema::FieldOption;
 using Schema::FieldType;
-using Schema::SchemaRegistry;
 using Schema::StorageType;
+using enum FieldType;
+using enum FieldOption;
+using enum StorageType;
 
-const CSchemaStruct* Struct(const char* name) {
-  return Resolve<CSchemaStruct>(SchemaRegistry::Instance().FindStructByName(name));
-}
-
-const CSchemaEnum* Enum(const char* name) {
-  return Resolve<CSchemaEnum>(SchemaRegistry::Instance().FindEnumByName(name));
+const CSchemaStruct* StructNamed(const char* name) {
+  return Resolve<CSchemaStruct>(DB_SchemaStruct(name));
 }
 
 const CSchemaField* Field(const char* structName, const char* fieldName) {
-  const CSchemaStruct* s = Struct(structName);
+  const CSchemaStruct* s = StructNamed(structName);
   return s ? s->FindField(fieldName, true, 0) : nullptr;
+}
+
+std::string KeyValue(const Schema::CSchemaStruct* s, const CSchemaField* field, const char* key) {
+  const std::string* value = s ? s->GetKeyValue(key) : field ? field->GetKeyValue(key) : nullptr;
+  return value ? *value : "<none>";
 }
 
 class ParserTest : public DatabaseFixture {};
@@ -40,22 +42,14 @@ class ParserTest : public DatabaseFixture {};
 // The exports read the worked example back row by row; what they cannot show is checked here.
 TEST_F(ParserTest, WorkedExampleKeepsWhatTheExportsDoNotShow) {
   ASSERT_TRUE(LoadSchema(kWorkedExample, "Schema/example.sch"));
-  const CSchemaField* runes = Field("Blade", "Runes");
-  ASSERT_NE(runes, nullptr);
-  EXPECT_EQ(runes->GetFixedArraySize(), 4u);
-  EXPECT_EQ(Field("Armory", "Other")->GetCustomType(), Struct("Armory")->GetHandle());
-  EXPECT_TRUE(Struct("Armory")->IsRecord());
-  EXPECT_FALSE(Struct("ItemBase")->IsRecord());
-  EXPECT_TRUE(Struct("Blade")->KeyValues().empty());
-  EXPECT_EQ(Enum("EChannel")->GetEnumerableKeyValue("Red", "desc"), nullptr);
-  EXPECT_EQ(Log().Texts(),
-            (std::vector<std::string>{"[Message] [Tessella] Schema file loaded Schema/example.sch",
-                                      "[Message] [Tessella] Records Loaded: 0"}));
+  EXPECT_EQ(Field("Blade", "Runes")->GetFixedArraySize(), 4u);
+  EXPECT_EQ(Field("Armory", "Other")->GetCustomType(), DB_SchemaStruct("Armory"));
+  EXPECT_TRUE(StructNamed("Armory")->IsRecord());
+  EXPECT_FALSE(StructNamed("ItemBase")->IsRecord());
+  EXPECT_TRUE(StructNamed("Blade")->KeyValues().empty());
+  EXPECT_EQ(Log().Lines(), LogLines("M Schema file loaded Schema/example.sch\n"
+                                    "M Records Loaded: 0"));
 }
-
-}  // namespace
-
-namespace {
 
 struct KeyValueCase {
   const char* name;
@@ -84,6 +78,7 @@ const KeyValueCase kKeyValueCases[] = {
     {"text after the block is ignored", "// [a: 1] [b: 2]", true, {{"a", "1"}}},
     {"unquoted value is one token", "// [desc: two words, min: 1]", false, {{"desc", "two"}}},
     {"running out of tokens is fine", "// [a: 1, b", true, {{"a", "1"}}},
+    {"repeated key against an earlier pending line stops", "// [b: 1, z: 2]", false, {{"b", "1"}}},
 };
 
 TEST(ParseKeyValueComment, ReadsOneBlock) {
@@ -91,72 +86,68 @@ TEST(ParseKeyValueComment, ReadsOneBlock) {
     SCOPED_TRACE(c.name);
     const std::vector<std::string> tokens =
         Database::SplitString(c.line, Schema::kTokenSplitSet, Schema::kTokenSilentSet);
-    Schema::KeyValueMap pending;
+    // A pending pair left by an earlier line.
+    Schema::KeyValueMap pending{{"z", "first"}};
     EXPECT_EQ(Schema::ParseKeyValueComment(tokens, 0, pending), c.result);
-    EXPECT_EQ(pending, c.pairs);
+    Schema::KeyValueMap expected = c.pairs;
+    expected.emplace("z", "first");
+    EXPECT_EQ(pending, expected);
   }
-}
-
-TEST(ParseKeyValueComment, RepeatedKeyAgainstEarlierPendingLineStops) {
-  Schema::KeyValueMap pending{{"a", "first"}};
-  const std::vector<std::string> tokens = {"//", "[", "b", ":", "1", ",", "a", ":", "2", "]"};
-  EXPECT_FALSE(Schema::ParseKeyValueComment(tokens, 0, pending));
-  EXPECT_EQ(pending, (Schema::KeyValueMap{{"a", "first"}, {"b", "1"}}));
 }
 
 // One field of structure S as the parser declares it.
 struct FieldCase {
   const char* name;
-  std::string schema;  // must declare a structure S with the field
+  const char* schema;  // must declare a structure S with the field
   const char* field;
   FieldType type;
   FieldOption option;
   StorageType storage;
   uint64_t fixedSize;
-  const char* desc;  // null when the field has no "desc"
+  const char* desc;
 };
 
 const FieldCase kFieldCases[] = {
-    {"no blanks around punctuation", "struct S{uint8[4]Runes;};", "Runes", FieldType::UInt8,
-     FieldOption::OptionNone, StorageType::FixedArray, 4, nullptr},
-    {"only the last size token counts", "struct S { uint8 [ 1 6 ] R; };", "R", FieldType::UInt8,
-     FieldOption::OptionNone, StorageType::FixedArray, 6, nullptr},
-    {"size that is no number", "struct S { int16[x] R; };", "R", FieldType::Int16,
-     FieldOption::OptionNone, StorageType::FixedArray, 0, nullptr},
-    {"size read up to the first non-digit", "struct S { int16[12ab] R; };", "R", FieldType::Int16,
-     FieldOption::OptionNone, StorageType::FixedArray, 12, nullptr},
-    {"empty brackets", "struct S { string[] R; };", "R", FieldType::String, FieldOption::OptionNone,
-     StorageType::DynamicArray, 0, nullptr},
-    {"last marker wins", "struct T { };\nstruct S { T@*[]R; };", "R", FieldType::Struct,
-     FieldOption::OptionWeakPointer, StorageType::DynamicArray, 0, nullptr},
+    {"no blanks around punctuation", "struct S{uint8[4]Runes;};", "Runes", UInt8, OptionNone,
+     FixedArray, 4, "<none>"},
+    {"only the last size token counts", "struct S { uint8 [ 1 6 ] R; };", "R", UInt8, OptionNone,
+     FixedArray, 6, "<none>"},
+    {"size that is no number", "struct S { int16[x] R; };", "R", Int16, OptionNone, FixedArray, 0,
+     "<none>"},
+    {"size read up to the first non-digit", "struct S { int16[12ab] R; };", "R", Int16, OptionNone,
+     FixedArray, 12, "<none>"},
+    {"empty brackets", "struct S { string[] R; };", "R", String, OptionNone, DynamicArray, 0,
+     "<none>"},
+    {"last marker wins", "struct T { };\nstruct S { T@*[]R; };", "R", Struct, OptionWeakPointer,
+     DynamicArray, 0, "<none>"},
     {"record field is a reference whatever its marker", "record T { };\nstruct S { T @ R; };", "R",
-     FieldType::Reference, FieldOption::OptionPointer, StorageType::Single, 0, nullptr},
-    {"marker on a keyword type is kept", "struct S { int32 & R; };", "R", FieldType::Int32,
-     FieldOption::OptionAmpersand, StorageType::Single, 0, nullptr},
-    {"keyword aliases", "struct S { uchar R; };", "R", FieldType::UInt8, FieldOption::OptionNone,
-     StorageType::Single, 0, nullptr},
-    {"LocId spelling", "struct S { LocId R; };", "R", FieldType::LocId, FieldOption::OptionNone,
-     StorageType::Single, 0, nullptr},
+     Reference, OptionPointer, Single, 0, "<none>"},
+    {"marker on a keyword type is kept", "struct S { int32 & R; };", "R", Int32, OptionAmpersand,
+     Single, 0, "<none>"},
+    {"keyword aliases", "struct S { uchar R; };", "R", UInt8, OptionNone, Single, 0, "<none>"},
+    {"LocId spelling", "struct S { LocId R; };", "R", LocId, OptionNone, Single, 0, "<none>"},
     {"comment at the end of a field's line goes to the next field",
-     "struct S {\n  int32 a; // [desc: for_b]\n  int32 b;\n};", "b", FieldType::Int32,
-     FieldOption::OptionNone, StorageType::Single, 0, "for_b"},
+     "struct S {\n  int32 a; // [desc: for_b]\n  int32 b;\n};", "b", Int32, OptionNone, Single, 0,
+     "for_b"},
     {"the field on the comment's line gets nothing",
-     "struct S {\n  int32 a; // [desc: for_b]\n  int32 b;\n};", "a", FieldType::Int32,
-     FieldOption::OptionNone, StorageType::Single, 0, nullptr},
-    {"// inside a token starts no comment", "struct S { int32 a//b; };", "a//b", FieldType::Int32,
-     FieldOption::OptionNone, StorageType::Single, 0, nullptr},
+     "struct S {\n  int32 a; // [desc: for_b]\n  int32 b;\n};", "a", Int32, OptionNone, Single, 0,
+     "<none>"},
+    {"// inside a token starts no comment", "struct S { int32 a//b; };", "a//b", Int32, OptionNone,
+     Single, 0, "<none>"},
     {"// right after a semicolon starts one", "struct S { int32 a;//[desc: x]\nint32 c; };", "c",
-     FieldType::Int32, FieldOption::OptionNone, StorageType::Single, 0, "x"},
-    {"quoted stretch continues a token", "struct S { int32 na\"me x\"y; };", "na\"me x\"y",
-     FieldType::Int32, FieldOption::OptionNone, StorageType::Single, 0, nullptr},
+     Int32, OptionNone, Single, 0, "x"},
+    {"quoted stretch continues a token", "struct S { int32 na\"me x\"y; };", "na\"me x\"y", Int32,
+     OptionNone, Single, 0, "<none>"},
     {"carriage returns are blanks", "struct S\r\n{\r\n  // [desc: d]\r\n  bool f;\r\n};\r\n", "f",
-     FieldType::Bool, FieldOption::OptionNone, StorageType::Single, 0, "d"},
+     Bool, OptionNone, Single, 0, "d"},
     {"a quote is closed by the line feed",
-     "struct S {\n  // [desc: \"open to the end\n  double f;\n};", "f", FieldType::Double,
-     FieldOption::OptionNone, StorageType::Single, 0, "open to the end"},
+     "struct S {\n  // [desc: \"open to the end\n  double f;\n};", "f", Double, OptionNone, Single,
+     0, "open to the end"},
     {"pending pairs gather over several lines",
-     "struct S {\n  // [min: 1]\n  // [max: 2, desc: \"two lines\"]\n  int8 f;\n};", "f",
-     FieldType::Int8, FieldOption::OptionNone, StorageType::Single, 0, "two lines"},
+     "struct S {\n  // [min: 1]\n  // [max: 2, desc: \"two lines\"]\n  int8 f;\n};", "f", Int8,
+     OptionNone, Single, 0, "two lines"},
+    {"a structure takes no comment from inside its braces",
+     "struct S { // [desc: body]\n  int32 y;\n};", "y", Int32, OptionNone, Single, 0, "body"},
 };
 
 TEST_F(ParserTest, FieldDeclarations) {
@@ -170,44 +161,35 @@ TEST_F(ParserTest, FieldDeclarations) {
     EXPECT_EQ(field->GetFieldOption(), c.option);
     EXPECT_EQ(field->GetStorageType(), c.storage);
     EXPECT_EQ(field->GetFixedArraySize(), c.fixedSize);
-    const std::string* desc = field->GetKeyValue("desc");
-    EXPECT_EQ(desc ? desc->c_str() : std::string("<none>"), c.desc ? c.desc : "<none>");
+    EXPECT_EQ(KeyValue(nullptr, field, "desc"), c.desc);
   }
 }
 
-TEST_F(ParserTest, CommentOnlyEndsItsLine) {
-  ASSERT_TRUE(LoadSchema("struct S { int32 a; // int32 hidden;\n int32 b; };"));
-  const CSchemaStruct* s = Struct("S");
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->GetOwnFieldCount(), 2u);
-  EXPECT_EQ(s->FindField("hidden", false, 0), nullptr);
-}
-
-TEST_F(ParserTest, StructureTakesTheCommentBetweenHeadAndBrace) {
+TEST_F(ParserTest, CommentsFilesStructuresAndTheEndOfTheText) {
+  // A comment ends only its line; a structure takes the comment between its head and its brace.
   ASSERT_TRUE(
-      LoadSchema("struct A // [k: head]\n{\n  int32 x;\n};\n"
+      LoadSchema("struct S { int32 a; // int32 hidden;\n int32 b; };\n"
+                 "struct A // [k: head]\n{\n  int32 x;\n};\n"
                  "struct B { // [k: body]\n  int32 y;\n};\n"));
-  EXPECT_EQ(*Struct("A")->GetKeyValue("k"), "head");
-  EXPECT_EQ(Struct("B")->GetKeyValue("k"), nullptr);
-  EXPECT_EQ(*Field("B", "y")->GetKeyValue("k"), "body");
-}
-
-TEST_F(ParserTest, PendingPairsDoNotCrossFiles) {
+  EXPECT_EQ(StructNamed("S")->GetOwnFieldCount(), 2u);
+  EXPECT_EQ(Field("S", "hidden"), nullptr);
+  EXPECT_EQ(KeyValue(StructNamed("A"), nullptr, "k"), "head");
+  EXPECT_EQ(KeyValue(StructNamed("B"), nullptr, "k"), "<none>");
+  Reset();
+  // Pending pairs do not cross files.
   AddSchema("a.sch", "struct A { };\n// [desc: left over]\n");
   AddSchema("b.sch", "struct B { int32 b; };");
   ASSERT_TRUE(Load());
-  EXPECT_EQ(Field("B", "b")->GetKeyValue("desc"), nullptr);
-}
-
-TEST_F(ParserTest, StructureLeftOpenAtTheEndKeepsNoParent) {
+  EXPECT_EQ(KeyValue(nullptr, Field("B", "b"), "desc"), "<none>");
+  Reset();
+  // A structure left open at the end keeps no parent.
   ASSERT_TRUE(LoadSchema("struct P { int32 p; };\nstruct C : P { int32 c; }"));
-  EXPECT_EQ(Struct("C")->GetInheritsFrom(), 0u);
-  EXPECT_EQ(Struct("C")->GetOwnFieldCount(), 1u);
-}
-
-TEST_F(ParserTest, TextEndsAtTheFirstZeroByte) {
+  EXPECT_EQ(StructNamed("C")->GetInheritsFrom(), 0u);
+  EXPECT_EQ(StructNamed("C")->GetOwnFieldCount(), 1u);
+  Reset();
+  // The text ends at the first zero byte.
   ASSERT_TRUE(LoadSchema(std::string("struct A { };\0 garbage that is no schema", 41)));
-  EXPECT_NE(Struct("A"), nullptr);
+  EXPECT_NE(StructNamed("A"), nullptr);
 }
 
 }  // namespace

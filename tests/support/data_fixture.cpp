@@ -12,6 +12,15 @@ using Database::CDataRecord;
 using Database::CDataStruct;
 using Database::ObjectPtr;
 
+std::vector<std::string> ElementTexts(Database::CDataField* field) {
+  if (!field) return {"<no field>"};
+  std::vector<std::string> texts;
+  for (int32_t index = 0; index < static_cast<int32_t>(field->GetCount()); ++index) {
+    texts.push_back(field->GetAsText(index));
+  }
+  return texts;
+}
+
 void DataFixture::UseSchema(const std::string& text) {
   ASSERT_TRUE(LoadSchema(text));
   Log().Clear();

@@ -10,9 +10,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "data/data_record.h"
 #include "support/database_fixture.h"
+
+// Every element of the field as text; {"<no field>"} for a null field.
+std::vector<std::string> ElementTexts(Database::CDataField* field);
 
 class DataFixture : public DatabaseFixture {
  protected:

@@ -48,8 +48,6 @@ class DatabaseFixture : public ::testing::Test {
 
   LogCapture& Log() { return log_; }
   MemoryFiles& Files() { return files_; }
-  const std::vector<std::string>& SchemaPaths() const { return schemaPaths_; }
-  const std::vector<std::string>& RecordPaths() const { return recordPaths_; }
   const std::vector<ProgressStep>& Progress() const { return progress_; }
 
  private:

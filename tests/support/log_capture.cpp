@@ -1,5 +1,7 @@
 #include "support/log_capture.h"
 
+#include <sstream>
+
 #include "tessella.h"
 
 namespace {
@@ -32,4 +34,19 @@ std::vector<std::string> LogCapture::Texts(int32_t level) const {
     if (line.level == level) texts.push_back(line.text);
   }
   return texts;
+}
+
+std::vector<LogLine> LogLines(const std::string& shorthand) {
+  std::vector<LogLine> lines;
+  std::istringstream in(shorthand);
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty()) continue;
+    const char kind = line[0];
+    const std::string text = line.size() > 2 ? line.substr(2) : "";
+    if (kind == 'E') lines.push_back({2, "[Error] [Tessella] " + text});
+    if (kind == 'M') lines.push_back({1, "[Message] [Tessella] " + text});
+    if (kind == 'X') lines.push_back({3, "[Exception] [Tessella] " + text});
+    if (kind != 'E' && kind != 'M' && kind != 'X') lines.push_back({0, "bad shorthand: " + line});
+  }
+  return lines;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,14 @@ struct LogLine {
   int32_t level;
   std::string text;
   bool operator==(const LogLine&) const = default;
+  friend void PrintTo(const LogLine& line, std::ostream* out) {
+    *out << line.level << " " << line.text;
+  }
 };
+
+// Expected lines written in shorthand, one per '\n': "E text" is an error, "M text" a message and
+// "X text" an exception; the level and the "[Error] [Tessella] " style prefix are added.
+std::vector<LogLine> LogLines(const std::string& shorthand);
 
 class LogCapture {
  public:
