@@ -77,6 +77,19 @@ T* Resolve(THandle handle) {
   return object && T::MatchesKind(object->GetObjectKind()) ? static_cast<T*>(object) : nullptr;
 }
 
+// The export wrappers' one way from a host's handle to an object: returns use(object) when the
+// handle names a live T in service, else neutral, and use does not run.
+template <class T, class Result, class Use>
+Result WithObject(THandle handle, Result neutral, Use&& use) {
+  T* object = Resolve<T>(handle);
+  return object ? static_cast<Result>(use(*object)) : neutral;
+}
+// The same for a use without a result.
+template <class T, class Use>
+void WithObject(THandle handle, Use&& use) {
+  if (T* object = Resolve<T>(handle)) use(*object);
+}
+
 // As Resolve, but an out-of-service object is found too.
 template <class T>
 T* ResolveAnyState(THandle handle) {

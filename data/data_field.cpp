@@ -20,6 +20,8 @@ using Schema::FieldType;
 constexpr LogSite kGetNameSite{"DataField", 31, "Database::CDataField::GetName"};
 constexpr LogSite kUninstateSite{"DataField", 119, "Database::UninstateObjectIf"};
 constexpr LogSite kReinstateSite{"DataField", 90, "Database::ReinstateObjectIf"};
+constexpr LogSite kValidateNoSchemaSite{"DataField", 157, "Database::ValidateWeakPointerTarget"};
+constexpr LogSite kValidateTypeSite{"DataField", 172, "Database::ValidateWeakPointerTarget"};
 constexpr LogSite kResolveInvalidSite{"DataFieldTypes", 45,
                                       "Database::CDataField_WeakPointer::Resolve"};
 constexpr LogSite kResolveNullSite{"DataFieldTypes", 51,
@@ -181,6 +183,25 @@ void CDataField_Reference::DropPending(uint64_t index) {
   if (pending != pendingHashes_.end()) pendingHashes_.erase(pending);
 }
 
+void CDataField_Reference::ElementInserted(size_t position) {
+  for (auto at = PendingFrom(position); at != pendingHashes_.end(); ++at) ++at->first;
+}
+
+void CDataField_Reference::ElementErased(size_t position) {
+  DropPending(position);
+  for (auto at = PendingFrom(position); at != pendingHashes_.end(); ++at) --at->first;
+}
+
+void CDataField_Reference::ElementsSwapped(size_t first, size_t second) {
+  const auto a = FindPending(first);
+  const auto b = FindPending(second);
+  if (a == pendingHashes_.end() && b == pendingHashes_.end()) return;
+  if (a != pendingHashes_.end()) a->first = second;
+  if (b != pendingHashes_.end()) b->first = first;
+  std::sort(pendingHashes_.begin(), pendingHashes_.end(),
+            [](const PendingHash& x, const PendingHash& y) { return x.first < y.first; });
+}
+
 ObjectPtr<CDataField> CreateField(const CSchemaField& schema, bool outOfService,
                                   ObjectArena* arena) {
   switch (schema.GetFieldType()) {
@@ -217,6 +238,34 @@ ObjectPtr<CDataField> CreateField(const CSchemaField& schema, bool outOfService,
   }
   // A type code outside the declared range cannot come from a schema file; keep the slot usable.
   return Create<CDataField_Int32>(schema, outOfService, arena);
+}
+
+bool ValidateWeakPointerTarget(const CDataField* field, THandle handle) {
+  if (!field || handle == 0) return true;
+  const CSchemaField* schema = field->GetSchema();
+  if (!schema) {
+    LogException(kValidateNoSchemaSite,
+                 "Error: ValidateWeakPointerTarget could not register field callbacks to target "
+                 "structure because could not locate schema. Speak to an engineer.");
+    return false;
+  }
+  if (!schema->IsWeakPointer()) return true;
+  const CDataStruct* target = Resolve<CDataStruct>(handle);
+  if (!target) return true;
+  const auto* declared = Resolve<Schema::CSchemaStruct>(schema->GetCustomType());
+  if (!declared) return true;
+  const THandle actualHandle =
+      target->GetPolymorphicType() != 0 ? target->GetPolymorphicType() : target->GetSchemaHandle();
+  const auto* actual = Resolve<Schema::CSchemaStruct>(actualHandle);
+  if (actualHandle == declared->GetHandle() ||
+      (actual && actual->DoesInheritFrom(declared->GetHandle()))) {
+    return true;
+  }
+  LogException(kValidateTypeSite,
+               "ValidateWeakPointerTarget failed. Weak pointer type is \"%s\". Cannot assign to "
+               "structure of type \"%s\". ",
+               declared->GetName().c_str(), actual ? actual->GetName().c_str() : "");
+  return false;
 }
 
 void UninstateObjectIf(const CDataField* field, THandle handle) {

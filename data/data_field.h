@@ -169,6 +169,12 @@ class CDataField : public CPlainObject {
   // Element index as text; "" for an index outside the array.
   virtual std::string GetAsText(int32_t index) = 0;
 
+  // Told after an edit inserted an element at position, erased the one there, or swapped two,
+  // so that state kept by element position moves with its element. Nothing by default.
+  virtual void ElementInserted(size_t /*position*/) {}
+  virtual void ElementErased(size_t /*position*/) {}
+  virtual void ElementsSwapped(size_t /*first*/, size_t /*second*/) {}
+
   THandle GetParentHandle() const { return parentHandle_; }
   // Set by the structure that enters the field in its table.
   void SetParentHandle(THandle parent) { parentHandle_ = parent; }
@@ -219,8 +225,22 @@ class CDataFieldOf : public CDataField {
   uint64_t GetCount() const final { return values_.GetCount(); }
   void ReserveElements(size_t count) final { values_.Reserve(count); }
   void SetMaxCount(uint64_t maxCount) final { values_.SetMaxCount(maxCount); }
-  bool SwapElements(int32_t index, int32_t offset) final { return values_.Swap(index, offset); }
+  bool SwapElements(int32_t index, int32_t offset) final {
+    if (!values_.Swap(index, offset)) return false;
+    this->ElementsSwapped(static_cast<size_t>(index), static_cast<size_t>(index + offset));
+    return true;
+  }
   void ClearElements() override { values_.Clear(); }
+  // Inserts value before position (position <= count) and says so; maxCount is the caller's.
+  void InsertElement(size_t position, Element value) {
+    values_.Insert(position, std::move(value));
+    this->ElementInserted(position);
+  }
+  // Erases the element at position (below the count) and says so.
+  void EraseElement(size_t position) {
+    values_.Erase(position);
+    this->ElementErased(position);
+  }
 
   CDataFieldValue<Element>& Values() { return values_; }
   const CDataFieldValue<Element>& Values() const { return values_; }
@@ -394,6 +414,11 @@ class CDataField_Reference final
   // Drops a pending entry without resolving it.
   void DropPending(uint64_t index);
 
+  // A pending entry stays with its element when elements move.
+  void ElementInserted(size_t position) override;
+  void ElementErased(size_t position) override;
+  void ElementsSwapped(size_t first, size_t second) override;
+
  private:
   using PendingHash = std::pair<uint64_t, std::string>;
   // The first pending entry of element index or after.
@@ -411,6 +436,12 @@ class CDataField_Reference final
 // enters it in a structure.
 ObjectPtr<CDataField> CreateField(const Schema::CSchemaField& schema, bool outOfService,
                                   ObjectArena* arena);
+
+// True when field may hold handle: always for 0, for fields that are not weak pointers, for a
+// handle that names no structure in service and for a declared type that cannot be found;
+// otherwise only when the target's type (its polymorphic type when set) is the declared type or
+// derives from it. Logged when false.
+bool ValidateWeakPointerTarget(const CDataField* field, THandle handle);
 
 // Takes the structure handle out of service unless the field is a weak pointer. Nothing for a
 // null field or handle 0; logged when the field has no schema.

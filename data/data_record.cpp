@@ -45,6 +45,33 @@ void CDataRecord::BuildDefaultTree(THandle type) {
   RegisterPointables(*this);
 }
 
+void CDataRecord::NoteEditApplied(bool redo) {
+  if (!redo && appliedEdits_ < savedEdits_) savedStateReachable_ = false;
+  ++appliedEdits_;
+  SettleDirty();
+}
+
+void CDataRecord::NoteEditReverted() {
+  if (appliedEdits_ > 0) --appliedEdits_;
+  SettleDirty();
+}
+
+void CDataRecord::MarkSaved() {
+  savedEdits_ = appliedEdits_;
+  savedStateReachable_ = true;
+  changedOutsideHistory_ = false;
+  SetDirty(false);
+}
+
+void CDataRecord::MarkUnsaved() {
+  changedOutsideHistory_ = true;
+  SetDirty(true);
+}
+
+void CDataRecord::SettleDirty() {
+  SetDirty(changedOutsideHistory_ || !savedStateReachable_ || appliedEdits_ != savedEdits_);
+}
+
 void CDataRecord::AddPointableStructure(THandle handle) {
   if (std::find(pointableStructures_.begin(), pointableStructures_.end(), handle) ==
       pointableStructures_.end()) {

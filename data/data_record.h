@@ -4,6 +4,7 @@
 // file operations belong to the database; this class gives them plain setters and entry points.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,23 @@ class CDataRecord final : public CDataStruct {
   // "__hash" after every field attribute, printed by the XML printer (no declaration).
   void WriteFileText(std::string& out);
 
+  // ---- Whether the file holds what memory holds ----
+  // The record's own dirty flag follows the edits applied to it rather than the flags that undo
+  // passes up from a field: it reads clean only when the applied edits are exactly those that
+  // were applied at the last save (or load) and nothing outside the history changed it since.
+  //
+  // An edit that changed the record ran; redo is true when it runs again after an undo (which
+  // may bring back the saved state), false for its first run (which, made after undoing past
+  // the save, makes the saved state unreachable). Settles the flag.
+  void NoteEditApplied(bool redo);
+  // An edit that NoteEditApplied counted was undone. Settles the flag.
+  void NoteEditReverted();
+  // The record now matches its file: after a save or a reload.
+  void MarkSaved();
+  // Something outside the history changed the record (a hash given at load, user data): it
+  // stays dirty until saved.
+  void MarkUnsaved();
+
   // The pointable structures: every owned structure in service, each once.
   const std::vector<THandle>& PointableStructures() const { return pointableStructures_; }
   // Appends the handle unless the list holds it.
@@ -51,7 +69,14 @@ class CDataRecord final : public CDataStruct {
   std::string name_;
   std::string fileName_;
   std::string hash_;
+  // Sets the dirty flag from the edit accounting below.
+  void SettleDirty();
+
   std::vector<THandle> pointableStructures_;
+  uint32_t appliedEdits_ = 0;  // edits applied minus edits undone
+  uint32_t savedEdits_ = 0;    // appliedEdits_ at the last save
+  bool savedStateReachable_ = true;
+  bool changedOutsideHistory_ = false;
 };
 
 }  // namespace Database

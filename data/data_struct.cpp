@@ -169,6 +169,7 @@ void CDataStruct::SetUserData(const char* text) {
   if (*userData == newText) return;
   userData->assign(newText);
   SetDirty(true);
+  if (CDataRecord* record = GetRecord()) record->MarkUnsaved();
 }
 
 void CDataStruct::SetPolymorphicType(THandle type) {
@@ -186,7 +187,7 @@ void CDataStruct::SetPolymorphicType(THandle type) {
     }
     polymorphicType_ = type;
   }
-  if (CDataRecord* record = GetRecord()) record->SetDirty(true);
+  if (CDataRecord* record = GetRecord()) record->MarkUnsaved();
   BuildDefaults(schemaHandle_, polymorphicType_);
 }
 
@@ -349,11 +350,41 @@ ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
   return child;
 }
 
-void CDataStruct::KeepReplaced(THandle handle) {
-  CDataStruct* replaced = ResolveAnyState<CDataStruct>(handle);
-  if (!replaced || replaced->IsRecord() || replaced->parentHandle_ != GetHandle()) return;
-  if (replaced->IsInstated()) ObjectRegistry::Instance().UninstateObject(handle);
-  GetExtras().replaced.emplace_back(replaced);
+bool CDataStruct::DetachHeld(THandle handle) {
+  CDataStruct* held = ResolveAnyState<CDataStruct>(handle);
+  if (!held || held->IsRecord() || held->parentHandle_ != GetHandle()) return false;
+  if (FindDetached(handle)) return true;
+  bool stillHeld = false;
+  ForEachOwnedHandle([&](const FieldEntry&, THandle owned) { stillHeld |= owned == handle; });
+  if (stillHeld) return false;
+  if (held->IsInstated()) ObjectRegistry::Instance().UninstateObject(handle);
+  GetExtras().detached.emplace_back(held);
+  return true;
+}
+
+ObjectPtr<CDataStruct>* CDataStruct::FindDetached(THandle handle) {
+  if (!extras_) return nullptr;
+  for (ObjectPtr<CDataStruct>& kept : extras_->detached) {
+    if (kept->GetHandle() == handle) return &kept;
+  }
+  return nullptr;
+}
+
+bool CDataStruct::ReattachHeld(THandle handle) {
+  ObjectPtr<CDataStruct>* kept = FindDetached(handle);
+  if (!kept) return false;
+  // The field that holds the handle owns the structure from here on.
+  CDataStruct* held = kept->release();
+  std::erase_if(extras_->detached, [](const ObjectPtr<CDataStruct>& entry) { return !entry; });
+  if (IsInstated() && !held->IsInstated()) ObjectRegistry::Instance().ReinstateObject(handle);
+  return true;
+}
+
+void CDataStruct::DestroyDetached(THandle handle) {
+  if (ObjectPtr<CDataStruct>* kept = FindDetached(handle)) {
+    ObjectPtr<CDataStruct> doomed = std::move(*kept);
+    std::erase_if(extras_->detached, [](const ObjectPtr<CDataStruct>& entry) { return !entry; });
+  }
 }
 
 void CDataStruct::ReplaceHeld(CDataField& field, THandle handle) {

@@ -140,6 +140,18 @@ class CDataStruct : public CDataObject {
   // then resolves its weak pointers. Text that does not parse changes nothing.
   void Deserialize(const char* text, const char* filter);
 
+  // ---- Structures an edit took out of the tree ----
+  // A structure that no field of this one holds any more, and whose parent link names this one,
+  // leaves service and is owned here until ReattachHeld or DestroyDetached. False (nothing
+  // changes) when its parent link names another structure or it is not a live structure.
+  bool DetachHeld(THandle handle);
+  // A structure DetachHeld kept is owned by the tree again (the caller has stored its handle in
+  // a field of this structure) and is back in service when this structure is. False when it is
+  // not kept here.
+  bool ReattachHeld(THandle handle);
+  // Destroys a structure DetachHeld kept; nothing when it is not kept here.
+  void DestroyDetached(THandle handle);
+
   // The structure's path inside its record ("#Error#" when it cannot be named), held until the
   // next call.
   const std::string& GetURL();
@@ -167,7 +179,7 @@ class CDataStruct : public CDataObject {
   struct Extras {
     std::string urlText;
     std::optional<std::string> userData;
-    std::vector<ObjectPtr<CDataStruct>> replaced;
+    std::vector<ObjectPtr<CDataStruct>> detached;  // replaced by re-reading or removed by edits
   };
 
   Extras& GetExtras();
@@ -188,8 +200,10 @@ class CDataStruct : public CDataObject {
   // A new structure placed under this one, in service when this one is. The parent is set
   // directly: this structure may be out of service while it is built.
   ObjectPtr<CDataStruct> CreateChild() const;
-  // Takes a structure that an owning field no longer holds out of service and keeps it.
-  void KeepReplaced(THandle handle);
+  // DetachHeld for a structure that re-reading replaced.
+  void KeepReplaced(THandle handle) { DetachHeld(handle); }
+  // The kept structure's place in the detached list, or null.
+  ObjectPtr<CDataStruct>* FindDetached(THandle handle);
   // Element 0 of an owning field becomes handle; the structure it held before is kept replaced.
   void ReplaceHeld(CDataField& field, THandle handle);
 

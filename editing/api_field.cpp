@@ -1,11 +1,33 @@
+#include "tessella.h"
+// The public header comes first: it must compile on its own.
+
+#include <string>
+
 #include "data/data_field.h"
 #include "data/data_struct.h"
-#include "tessella.h"
+#include "editing/field_edits.h"
 
 using Database::CDataField;
+using Database::ElementKind;
+using Database::ElementType;
+using Database::kNotAdded;
 using Database::Resolve;
+using Database::WithObject;
 
 namespace {
+
+// A host value as element kind K stores it: integers as their unsigned bits, bools as 0 or 1,
+// texts copied (null as the empty text).
+template <ElementKind K, class Value>
+ElementType<K> Stored(Value value) {
+  if constexpr (K == ElementKind::Text) {
+    return std::string(value ? value : "");
+  } else if constexpr (std::is_same_v<Value, bool>) {
+    return static_cast<ElementType<K>>(value ? 1 : 0);
+  } else {
+    return static_cast<ElementType<K>>(value);
+  }
+}
 
 // One template serves every numeric read: the stored bits of the matching width (or the float
 // or double), 0 for a bad handle, another element kind or an index outside the array.
@@ -13,6 +35,20 @@ template <class T>
 T ReadStored(uint64_t field, int32_t index) {
   const CDataField* found = Resolve<CDataField>(field);
   return found ? found->ReadStored<T>(index) : T{};
+}
+
+// The set and add exports of one element kind; the host's value becomes the stored element.
+template <ElementKind K, class Value>
+void Set(uint64_t field, Value value, int32_t index) {
+  WithObject<CDataField>(
+      field, [&](CDataField& found) { Database::SetElement<K>(found, Stored<K>(value), index); });
+}
+
+template <ElementKind K, class Value>
+uint32_t Add(uint64_t field, Value value, uint32_t index) {
+  return WithObject<CDataField>(field, kNotAdded, [&](CDataField& found) {
+    return Database::AddElement<K>(found, Stored<K>(value), index);
+  });
 }
 
 }  // namespace
@@ -134,4 +170,156 @@ uint64_t DB_DataField_GetValueAsWeakPointer(uint64_t field, int32_t index) noexc
 uint64_t DB_DataField_GetValueAsRecord(uint64_t field, int32_t index) noexcept {
   CDataField* found = Resolve<CDataField>(field);
   return found ? found->ReadRecordHandle(index) : 0;
+}
+
+void DB_DataField_SetValueAsBool(uint64_t field, bool value, int32_t index) noexcept {
+  Set<ElementKind::Bits8>(field, value, index);
+}
+
+void DB_DataField_SetValueAsInt8(uint64_t field, int8_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits8>(field, value, index);
+}
+
+void DB_DataField_SetValueAsUInt8(uint64_t field, uint8_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits8>(field, value, index);
+}
+
+void DB_DataField_SetValueAsInt16(uint64_t field, int16_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits16>(field, value, index);
+}
+
+void DB_DataField_SetValueAsUInt16(uint64_t field, uint16_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits16>(field, value, index);
+}
+
+void DB_DataField_SetValueAsInt32(uint64_t field, int32_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits32>(field, value, index);
+}
+
+void DB_DataField_SetValueAsUInt32(uint64_t field, uint32_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits32>(field, value, index);
+}
+
+void DB_DataField_SetValueAsLocId(uint64_t field, int32_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits32>(field, value, index);
+}
+
+void DB_DataField_SetValueAsInt64(uint64_t field, int64_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits64>(field, value, index);
+}
+
+void DB_DataField_SetValueAsUInt64(uint64_t field, uint64_t value, int32_t index) noexcept {
+  Set<ElementKind::Bits64>(field, value, index);
+}
+
+void DB_DataField_SetValueAsFloat(uint64_t field, float value, int32_t index) noexcept {
+  Set<ElementKind::Float>(field, value, index);
+}
+
+void DB_DataField_SetValueAsDouble(uint64_t field, double value, int32_t index) noexcept {
+  Set<ElementKind::Double>(field, value, index);
+}
+
+void DB_DataField_SetValueAsString(uint64_t field, const char* value, int32_t index) noexcept {
+  Set<ElementKind::Text>(field, value, index);
+}
+
+void DB_DataField_SetValueAsEnum(uint64_t field, const char* value, int32_t index) noexcept {
+  Set<ElementKind::Text>(field, value, index);
+}
+
+void DB_DataField_SetValueAsStruct(uint64_t field, uint64_t value, int32_t index) noexcept {
+  Set<ElementKind::StructHandle>(field, value, index);
+}
+
+void DB_DataField_SetValueAsPointer(uint64_t field, uint64_t value, int32_t index) noexcept {
+  Set<ElementKind::StructHandle>(field, value, index);
+}
+
+void DB_DataField_SetValueAsWeakPointer(uint64_t field, uint64_t value, int32_t index) noexcept {
+  Set<ElementKind::StructHandle>(field, value, index);
+}
+
+void DB_DataField_SetValueAsRecord(uint64_t field, uint64_t value, int32_t index) noexcept {
+  Set<ElementKind::RecordHandle>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementBool(uint64_t field, bool value, uint32_t index) noexcept {
+  return Add<ElementKind::Bits8>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementInt8(uint64_t field, int8_t value, uint32_t index) noexcept {
+  return Add<ElementKind::Bits8>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementUInt8(uint64_t field, uint8_t value, uint32_t index) noexcept {
+  return Add<ElementKind::Bits8>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementInt16(uint64_t field, int16_t value, uint32_t index) noexcept {
+  return Add<ElementKind::Bits16>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementUInt16(uint64_t field, uint16_t value,
+                                            uint32_t index) noexcept {
+  return Add<ElementKind::Bits16>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementInt32(uint64_t field, int32_t value, uint32_t index) noexcept {
+  return Add<ElementKind::Bits32>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementUInt32(uint64_t field, uint32_t value,
+                                            uint32_t index) noexcept {
+  return Add<ElementKind::Bits32>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementLocId(uint64_t field, int32_t value, uint32_t index) noexcept {
+  return Add<ElementKind::Bits32>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementInt64(uint64_t field, int64_t value, uint32_t index) noexcept {
+  return Add<ElementKind::Bits64>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementUInt64(uint64_t field, uint64_t value,
+                                            uint32_t index) noexcept {
+  return Add<ElementKind::Bits64>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementFloat(uint64_t field, float value, uint32_t index) noexcept {
+  return Add<ElementKind::Float>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementDouble(uint64_t field, double value, uint32_t index) noexcept {
+  return Add<ElementKind::Double>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementString(uint64_t field, const char* value,
+                                            uint32_t index) noexcept {
+  return Add<ElementKind::Text>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementEnum(uint64_t field, const char* value,
+                                          uint32_t index) noexcept {
+  return Add<ElementKind::Text>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementWeakPointer(uint64_t field, uint64_t value,
+                                                 uint32_t index) noexcept {
+  return Add<ElementKind::StructHandle>(field, value, index);
+}
+
+uint32_t DB_DataField_AddArrayElementReference(uint64_t field, uint64_t value,
+                                               uint32_t index) noexcept {
+  return Add<ElementKind::RecordHandle>(field, value, index);
+}
+
+void DB_DataField_RemoveArrayElement(uint64_t field, uint32_t index) noexcept {
+  WithObject<CDataField>(field, [&](CDataField& found) { Database::RemoveElement(found, index); });
+}
+
+void DB_DataField_ShiftArrayElement(uint64_t field, uint32_t index, int32_t distance) noexcept {
+  WithObject<CDataField>(
+      field, [&](CDataField& found) { Database::ShiftElement(found, index, distance); });
 }

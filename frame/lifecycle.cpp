@@ -5,7 +5,6 @@
 #include "base/log.h"
 #include "base/platform.h"
 #include "data/data_record.h"
-#include "editing/command_history.h"
 #include "frame/database.h"
 #include "frame/record_loader.h"
 #include "schema/model.h"
@@ -67,6 +66,7 @@ bool CDatabase::ReloadRecord(THandle handle) {
   }
   record->ResolveWeakPointers();
   record->RegisterPointables(*record);
+  record->MarkSaved();
   LogMessage(kReloaded, fileName.c_str());
   return true;
 }
@@ -80,8 +80,6 @@ bool CDatabase::RemoveRecord(THandle handle, bool deleteFile) {
     LogError(kCannotDelete, record->GetFileName().c_str());
     return false;
   }
-  // Undo steps may name fields and structures of the record; none may outlive it.
-  CommandHistory::Instance().Clear();
   const auto index = at - records.begin();
   records.erase(at);
   recordObjects_.erase(recordObjects_.begin() + index);

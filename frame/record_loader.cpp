@@ -98,7 +98,7 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
     hash = stored;
   } else {
     // A record without a hash gets a new one and is written back with it on the next save.
-    record->SetDirty(true);
+    record->MarkUnsaved();
     hash = GenerateHash();
   }
   SetHash(*record, std::move(hash));

@@ -8,19 +8,13 @@
 #include "schema/model.h"
 
 using Database::Resolve;
+using Database::WithObject;
 using Schema::CSchemaEnum;
 using Schema::CSchemaField;
 using Schema::CSchemaStruct;
 using Schema::SchemaRegistry;
 
 namespace {
-
-// Resolves the handle as a T and reads from it; the neutral result when it names no live T.
-template <class T, class Result, class Read>
-Result ReadFrom(uint64_t handle, Result neutral, Read read) {
-  const T* object = Resolve<T>(handle);
-  return object ? read(*object) : neutral;
-}
 
 const char* TextOrNull(const std::string* text) { return text ? text->c_str() : nullptr; }
 
@@ -33,7 +27,7 @@ uint64_t HandleAt(const std::vector<uint64_t>& handles, int32_t index) {
 
 // Serves DB_SchemaField_GetEnumName, GetStructName and GetRecordName alike.
 const char* CustomTypeName(uint64_t field) {
-  return ReadFrom<CSchemaField>(
+  return WithObject<const CSchemaField>(
       field, static_cast<const char*>(nullptr),
       [](const CSchemaField& f) { return TextOrNull(f.GetCustomTypeName()); });
 }
@@ -49,18 +43,18 @@ uint64_t DB_SchemaEnum(const char* name) noexcept {
 }
 
 const char* DB_SchemaStruct_GetName(uint64_t schemaStruct) noexcept {
-  return ReadFrom<CSchemaStruct>(schemaStruct, "",
-                                 [](const CSchemaStruct& s) { return s.GetName().c_str(); });
+  return WithObject<const CSchemaStruct>(
+      schemaStruct, "", [](const CSchemaStruct& s) { return s.GetName().c_str(); });
 }
 
 const char* DB_SchemaStruct_GetOwnerFile(uint64_t schemaStruct) noexcept {
-  return ReadFrom<CSchemaStruct>(schemaStruct, "",
-                                 [](const CSchemaStruct& s) { return s.GetOwnerFile().c_str(); });
+  return WithObject<const CSchemaStruct>(
+      schemaStruct, "", [](const CSchemaStruct& s) { return s.GetOwnerFile().c_str(); });
 }
 
 uint64_t DB_SchemaStruct_GetFieldCount(uint64_t schemaStruct, bool includeInherited,
                                        uint64_t start) noexcept {
-  return ReadFrom<CSchemaStruct>(schemaStruct, uint64_t{0}, [=](const CSchemaStruct& s) {
+  return WithObject<const CSchemaStruct>(schemaStruct, uint64_t{0}, [=](const CSchemaStruct& s) {
     return s.GetFieldCount(includeInherited, start);
   });
 }
@@ -76,7 +70,7 @@ uint64_t DB_SchemaRecord_GetByIndex(int32_t index) noexcept {
 uint64_t DB_SchemaStruct_GetFieldByIndex(uint64_t schemaStruct, int32_t index,
                                          bool includeInherited, uint64_t start) noexcept {
   // A start replaces the structure: numbering begins there.
-  return ReadFrom<CSchemaStruct>(
+  return WithObject<const CSchemaStruct>(
       start != 0 ? start : schemaStruct, uint64_t{0},
       [=](const CSchemaStruct& s) { return s.GetFieldByIndex(index, includeInherited, 0); });
 }
@@ -84,55 +78,55 @@ uint64_t DB_SchemaStruct_GetFieldByIndex(uint64_t schemaStruct, int32_t index,
 uint64_t DB_SchemaStruct_GetFieldByName(uint64_t schemaStruct, const char* name,
                                         bool includeInherited, uint64_t start) noexcept {
   if (!name) return 0;
-  return ReadFrom<CSchemaStruct>(schemaStruct, uint64_t{0}, [=](const CSchemaStruct& s) {
+  return WithObject<const CSchemaStruct>(schemaStruct, uint64_t{0}, [=](const CSchemaStruct& s) {
     return s.GetFieldByName(name, includeInherited, start);
   });
 }
 
 const char* DB_SchemaStruct_GetKeyValue(uint64_t schemaStruct, const char* key) noexcept {
   if (!key) return nullptr;
-  return ReadFrom<CSchemaStruct>(
+  return WithObject<const CSchemaStruct>(
       schemaStruct, static_cast<const char*>(nullptr),
       [=](const CSchemaStruct& s) { return TextOrNull(s.GetKeyValue(key)); });
 }
 
 uint64_t DB_SchemaStruct_StructsThatInheritFromMeCount(uint64_t schemaStruct) noexcept {
-  return ReadFrom<CSchemaStruct>(schemaStruct, uint64_t{0}, [](const CSchemaStruct& s) {
+  return WithObject<const CSchemaStruct>(schemaStruct, uint64_t{0}, [](const CSchemaStruct& s) {
     return static_cast<uint64_t>(s.StructsThatInheritFromMe().size());
   });
 }
 
 uint64_t DB_SchemaStruct_StructsThatInheritFromMeByIndex(uint64_t schemaStruct,
                                                          int32_t index) noexcept {
-  return ReadFrom<CSchemaStruct>(schemaStruct, uint64_t{0}, [=](const CSchemaStruct& s) {
+  return WithObject<const CSchemaStruct>(schemaStruct, uint64_t{0}, [=](const CSchemaStruct& s) {
     return HandleAt(s.StructsThatInheritFromMe(), index);
   });
 }
 
 uint64_t DB_SchemaStruct_GetInheritsFrom(uint64_t schemaStruct) noexcept {
-  return ReadFrom<CSchemaStruct>(schemaStruct, uint64_t{0},
-                                 [](const CSchemaStruct& s) { return s.GetInheritsFrom(); });
+  return WithObject<const CSchemaStruct>(
+      schemaStruct, uint64_t{0}, [](const CSchemaStruct& s) { return s.GetInheritsFrom(); });
 }
 
 bool DB_SchemaStruct_DoesInheritFrom(uint64_t schemaStruct, uint64_t other) noexcept {
-  return ReadFrom<CSchemaStruct>(schemaStruct, false,
-                                 [=](const CSchemaStruct& s) { return s.DoesInheritFrom(other); });
+  return WithObject<const CSchemaStruct>(
+      schemaStruct, false, [=](const CSchemaStruct& s) { return s.DoesInheritFrom(other); });
 }
 
 uint32_t DB_SchemaField_GetFieldType(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(schemaField, uint32_t{0}, [](const CSchemaField& f) {
+  return WithObject<const CSchemaField>(schemaField, uint32_t{0}, [](const CSchemaField& f) {
     return static_cast<uint32_t>(f.GetFieldType());
   });
 }
 
 uint32_t DB_SchemaField_GetFieldOption(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(schemaField, uint32_t{0}, [](const CSchemaField& f) {
+  return WithObject<const CSchemaField>(schemaField, uint32_t{0}, [](const CSchemaField& f) {
     return static_cast<uint32_t>(f.GetFieldOption());
   });
 }
 
 uint32_t DB_SchemaField_GetFieldStorageType(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(schemaField, uint32_t{0}, [](const CSchemaField& f) {
+  return WithObject<const CSchemaField>(schemaField, uint32_t{0}, [](const CSchemaField& f) {
     return static_cast<uint32_t>(f.GetStorageType());
   });
 }
@@ -150,7 +144,7 @@ const char* DB_SchemaField_GetRecordName(uint64_t schemaField) noexcept {
 }
 
 uint64_t DB_SchemaField_GetKeyValuesCount(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(schemaField, uint64_t{0}, [](const CSchemaField& f) {
+  return WithObject<const CSchemaField>(schemaField, uint64_t{0}, [](const CSchemaField& f) {
     return static_cast<uint64_t>(f.KeyValues().size());
   });
 }
@@ -166,33 +160,34 @@ void DB_SchemaField_GetKeyValues(uint64_t schemaField, const char** keys,
 }
 
 const char* DB_SchemaField_GetName(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(schemaField, static_cast<const char*>(nullptr),
-                                [](const CSchemaField& f) { return f.GetName().c_str(); });
+  return WithObject<const CSchemaField>(schemaField, static_cast<const char*>(nullptr),
+                                        [](const CSchemaField& f) { return f.GetName().c_str(); });
 }
 
 const char* DB_SchemaField_GetDescription(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(
+  return WithObject<const CSchemaField>(
       schemaField, static_cast<const char*>(nullptr),
       [](const CSchemaField& f) { return TextOrNull(f.GetKeyValue("desc")); });
 }
 
 bool DB_SchemaField_HasRange(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(schemaField, false,
-                                [](const CSchemaField& f) { return f.HasRange(); });
+  return WithObject<const CSchemaField>(schemaField, false,
+                                        [](const CSchemaField& f) { return f.HasRange(); });
 }
 
 const void* DB_SchemaField_GetRange(uint64_t schemaField) noexcept {
-  return ReadFrom<CSchemaField>(schemaField, static_cast<const void*>(nullptr),
-                                [](const CSchemaField& f) -> const void* { return f.GetRange(); });
+  return WithObject<const CSchemaField>(
+      schemaField, static_cast<const void*>(nullptr),
+      [](const CSchemaField& f) -> const void* { return f.GetRange(); });
 }
 
 const char* DB_SchemaEnum_GetName(uint64_t schemaEnum) noexcept {
-  return ReadFrom<CSchemaEnum>(schemaEnum, static_cast<const char*>(nullptr),
-                               [](const CSchemaEnum& e) { return e.GetName().c_str(); });
+  return WithObject<const CSchemaEnum>(schemaEnum, static_cast<const char*>(nullptr),
+                                       [](const CSchemaEnum& e) { return e.GetName().c_str(); });
 }
 
 uint64_t DB_SchemaEnum_GetEnumerableCount(uint64_t schemaEnum) noexcept {
-  return ReadFrom<CSchemaEnum>(schemaEnum, uint64_t{0}, [](const CSchemaEnum& e) {
+  return WithObject<const CSchemaEnum>(schemaEnum, uint64_t{0}, [](const CSchemaEnum& e) {
     return static_cast<uint64_t>(e.Enumerables().size());
   });
 }
@@ -206,7 +201,7 @@ void DB_SchemaEnum_GetEnumerableByIndex(uint64_t schemaEnum, int32_t index,
 
 const char* DB_SchemaEnum_GetKeyValue(uint64_t schemaEnum, const char* key) noexcept {
   if (!key) return nullptr;
-  return ReadFrom<CSchemaEnum>(
+  return WithObject<const CSchemaEnum>(
       schemaEnum, static_cast<const char*>(nullptr),
       [=](const CSchemaEnum& e) { return TextOrNull(e.GetKeyValue(key)); });
 }
@@ -214,7 +209,7 @@ const char* DB_SchemaEnum_GetKeyValue(uint64_t schemaEnum, const char* key) noex
 const char* DB_SchemaEnum_GetEnumerableKeyValue(uint64_t schemaEnum, const char* enumerable,
                                                 const char* key) noexcept {
   if (!enumerable || !key) return nullptr;
-  return ReadFrom<CSchemaEnum>(
+  return WithObject<const CSchemaEnum>(
       schemaEnum, static_cast<const char*>(nullptr),
       [=](const CSchemaEnum& e) { return TextOrNull(e.GetEnumerableKeyValue(enumerable, key)); });
 }
