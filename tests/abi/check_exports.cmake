@@ -1,5 +1,7 @@
-# Compares the dynamic symbols a shared library defines with a sorted list of names.
-# Usage: cmake -DLIBRARY=<lib> -DEXPORTS=<list> -P check_exports.cmake
+# Compares the dynamic symbols a shared library defines with a sorted list of names, and that list
+# with the functions the public header declares (less those named in PENDING, which the header
+# declares ahead of the library).
+# Usage: cmake -DLIBRARY=<lib> -DEXPORTS=<list> -DHEADER=<tessella.h> [-DPENDING=a,b] -P ...
 execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
   OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -25,6 +27,24 @@ if(NOT actual STREQUAL expected)
   set(extra ${actual})
   list(REMOVE_ITEM extra ${expected})
   message(FATAL_ERROR "Exported names differ from ${EXPORTS}\n  missing: ${missing}\n  extra: ${extra}")
+endif()
+file(READ "${HEADER}" header)
+string(REGEX MATCHALL "\nTESSELLA_API [^;(]*[ *][A-Za-z_][A-Za-z0-9_]*\\(" declarations "${header}")
+set(declared "")
+foreach(declaration IN LISTS declarations)
+  string(REGEX REPLACE "^.*[ *]([A-Za-z_][A-Za-z0-9_]*)\\($" "\\1" name "${declaration}")
+  list(APPEND declared "${name}")
+endforeach()
+string(REPLACE "," ";" pending "${PENDING}")
+list(REMOVE_ITEM declared ${pending})
+list(SORT declared)
+if(NOT declared STREQUAL expected)
+  set(missing ${declared})
+  list(REMOVE_ITEM missing ${expected})
+  set(extra ${expected})
+  list(REMOVE_ITEM extra ${declared})
+  message(FATAL_ERROR "Declared functions differ from ${EXPORTS}\n  declared, not listed: ${missing}\n"
+                      "  listed, not declared: ${extra}")
 endif()
 list(LENGTH actual count)
 message(STATUS "${count} exported names match the list")
