@@ -1,10 +1,22 @@
 #include "editing/command_history.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "base/object_registry.h"
 
 namespace Database {
+
+namespace {
+
+// A cleared history may have held millions of commands: the storage goes back too.
+template <typename T>
+void Release(std::vector<T>& items) {
+  while (!items.empty()) items.pop_back();
+  std::vector<T>().swap(items);
+}
+
+}  // namespace
 
 CommandHistory::CommandHistory() { ObjectRegistry::Instance(); }
 
@@ -13,69 +25,79 @@ CommandHistory& CommandHistory::Instance() {
   return history;
 }
 
+void CommandHistory::Steps::Push() {
+  if (commands.size() >= UINT32_MAX) throw std::length_error("command history is full");
+  starts.push_back(static_cast<uint32_t>(commands.size()));
+}
+
+bool CommandHistory::JoinsChain() const {
+  return chainOpen_ && chainStep_ != kNoStep && chainStep_ + 1 == undo_.starts.size();
+}
+
 void CommandHistory::AddCommand(std::unique_ptr<ICommand> command) {
-  ICommand& executed = *command;
+  ICommand& added = *command;
   if (replaying_) {
     replayed_.push_back(std::move(command));
-    executed.Execute();
+    added.Execute();
     return;
   }
-  // A chain whose step was undone (or cleared away) has nothing to join: start a new step.
-  if (chainOpen_ && !undoStack_.empty()) {
-    undoStack_.back().push_back(std::move(command));
-  } else {
-    undoStack_.emplace_back().push_back(std::move(command));
+  if (!JoinsChain()) {
+    undo_.Push();
+    chainStep_ = undo_.starts.size() - 1;
   }
-  executed.Execute();
+  undo_.commands.push_back(std::move(command));
+  added.Execute();
   DropRedoSteps();
 }
 
 void CommandHistory::DropRedoSteps() {
-  while (!redoStack_.empty()) {
-    CommandGroup& group = redoStack_.back();
-    while (!group.empty()) {
-      group.back()->Discard();
-      group.pop_back();
-    }
-    redoStack_.pop_back();
+  // The newest step lies at the back, so back to front is newest step first, last command first.
+  while (!redo_.commands.empty()) {
+    redo_.commands.back()->Discard();
+    redo_.commands.pop_back();
   }
+  redo_.starts.clear();
 }
 
-void CommandHistory::Replay(std::vector<CommandGroup>& from, std::vector<CommandGroup>& to,
-                            void (*step)(ICommand&)) {
-  if (from.empty()) return;
+void CommandHistory::Replay(Steps& from, Steps& to, void (*step)(ICommand&)) {
+  if (replaying_ || from.starts.empty()) return;
   replaying_ = true;
-  CommandGroup source = std::move(from.back());
-  from.pop_back();
-  // Taking commands from the back reverses the group: undo runs newest first and stores the
-  // group newest first, so redo runs it oldest first again.
-  CommandGroup replayed;
-  while (!source.empty()) {
-    step(*source.back());
-    replayed.push_back(std::move(source.back()));
-    source.pop_back();
+  const size_t start = from.starts.back();
+  to.Push();
+  for (size_t i = from.commands.size(); i > start; --i) {
+    std::unique_ptr<ICommand>& command = from.commands[i - 1];
+    step(*command);
+    to.commands.push_back(std::move(command));
   }
-  to.push_back(std::move(replayed));
+  from.commands.resize(start);
+  from.starts.pop_back();
   replaying_ = false;
 }
 
 void CommandHistory::Undo() {
-  Replay(undoStack_, redoStack_, [](ICommand& command) { command.Undo(); });
+  // The chain does not follow its step to the redo side; its next command starts a new step.
+  if (!replaying_ && JoinsChain()) chainStep_ = kNoStep;
+  Replay(undo_, redo_, [](ICommand& command) { command.Undo(); });
 }
 
 void CommandHistory::Redo() {
-  Replay(redoStack_, undoStack_, [](ICommand& command) { command.Execute(); });
+  Replay(redo_, undo_, [](ICommand& command) { command.Execute(); });
 }
 
 void CommandHistory::BeginChain() {
+  undo_.Push();
   chainOpen_ = true;
-  undoStack_.emplace_back();
+  chainStep_ = undo_.starts.size() - 1;
 }
 
 void CommandHistory::Clear() {
-  while (!redoStack_.empty()) redoStack_.pop_back();
-  while (!undoStack_.empty()) undoStack_.pop_back();
-  replayed_.clear();
+  Release(redo_.commands);
+  Release(redo_.starts);
+  Release(undo_.commands);
+  Release(undo_.starts);
+  Release(replayed_);
+  chainOpen_ = false;
+  chainStep_ = kNoStep;
 }
 
 }  // namespace Database
