@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -55,155 +56,71 @@ const RecordSpec kRecords[] = {
     {"Plate", "Armour", "Damage=\"1\"", ""},
 };
 
-struct QueryCase {
-  const char* name;
-  const char* query;
-  std::vector<std::string> records;  // expected, in order
-  std::vector<std::string> log;      // expected log texts, in order
-};
-
-std::string Line(const char* level, const std::string& text) {
-  return std::string("[") + level + "] [Tessella] " + text;
-}
-
-const std::string kBoolError = Line("Error", "Boolean comparison must be == or !=.");
-const std::string kTypeError = Line("Error", "Comparator not supported for type.");
+// W is prepended to most queries; records are expected in order, separated by blanks, and the log
+// in the shorthand of LogLines.
+const std::string W = "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE";
+const std::string kBool = "E Boolean comparison must be == or !=.\n";
+const std::string kType = "E Comparator not supported for type.\n";
 
 std::string Unresolved(const std::string& path) {
-  return Line("Exception",
-              "File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has "
-              "not been fully resolved (" +
-                  path +
-                  "). Url must be malformed. This will work, but it may not be what you intended. "
-                  "Did you try access a field, inside of a non-structure?");
+  return "X File(Database) Line(313) Function(Database::CDataRecord::ResolveField) - URL has not "
+         "been fully resolved (" +
+         path +
+         "). Url must be malformed. This will work, but it may not be what you intended. Did you "
+         "try access a field, inside of a non-structure?\n";
 }
 
+struct QueryCase {
+  const char* name;
+  std::string query;
+  const char* records;
+  std::string log;
+};
+
 const QueryCase kCases[] = {
-    {"record type", "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\"", {"Axe", "Bow", "Club"}, {}},
-    {"record type is exact", "SELECT RECORDS WHERE RECORD_TYPE=\"weapon\"", {}, {}},
-    {"fields form selects records too", "SELECT FIELDS WHERE RECORD_TYPE=Armour", {"Plate"}, {}},
-    {"at least",
-     "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" AND FIELD_VALUE(Damage) >= 10",
-     {"Axe", "Club"},
-     {}},
-    {"two tests narrow in turn",
-     "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" AND FIELD_VALUE(Damage) > 5 AND "
-     "FIELD_VALUE(Range) < 2",
-     {"Club"},
-     {}},
+    {"record type", "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\"", "Axe Bow Club", ""},
+    {"record type is exact", "SELECT RECORDS WHERE RECORD_TYPE=\"weapon\"", "", ""},
+    {"fields form selects records too", "SELECT FIELDS WHERE RECORD_TYPE=Armour", "Plate", ""},
+    {"at least", W + "(Damage) >= 10", "Axe Club", ""},
+    {"two tests narrow in turn", W + "(Damage) > 5 AND FIELD_VALUE(Range) < 2", "Club", ""},
     {"an empty and tests every record",
-     "SELECT RECORDS WHERE RECORD_TYPE=\"Nothing\" AND FIELD_VALUE(Damage) == 1",
-     {"Plate"},
-     {}},
-    {"a test without and selects nothing", "SELECT RECORDS WHERE FIELD_VALUE(Damage) == 1", {}, {}},
+     "SELECT RECORDS WHERE RECORD_TYPE=\"Nothing\" AND FIELD_VALUE(Damage) == 1", "Plate", ""},
+    {"a test without and selects nothing", "SELECT RECORDS WHERE FIELD_VALUE(Damage) == 1", "", ""},
     {"the last condition decides",
-     "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" OR RECORD_TYPE=\"Armour\"",
-     {"Plate"},
-     {}},
-    {"or selects nothing", "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" OR", {}, {}},
-    {"field type selects nothing", "SELECT RECORDS WHERE FIELD_TYPE=\"Int32\"", {}, {}},
-    {"no conditions", "SELECT RECORDS WHERE nothing here", {}, {}},
-    {"bool equals ignores letter case",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) == TRUE",
-     {"Axe", "Club"},
-     {}},
-    {"bool not equal",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) != true",
-     {"Bow"},
-     {}},
-    {"bool other words never match",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) == 1",
-     {},
-     {}},
-    {"bool ordering is refused once per record",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(IsActive) > true",
-     {},
-     {kBoolError, kBoolError, kBoolError}},
-    {"text compares with the lower-cased value",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) == Club",
-     {"Club"},
-     {}},
-    {"text with capitals never equals",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) == Bow",
-     {},
-     {}},
-    {"quoted values keep their quotes",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) == \"axe\"",
-     {},
-     {}},
-    {"text not equal",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) != axe",
-     {"Bow", "Club"},
-     {}},
-    {"text ordering selects nothing",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Name) > a",
-     {},
-     {}},
-    {"enum text",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Kind) == Ranged",
-     {},
-     {}},
-    {"signed fields widen with their sign",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Tier) < 0",
-     {"Axe"},
-     {}},
-    {"unsigned fields compare unsigned",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Serial) > 6",
-     {"Axe", "Club"},
-     {}},
-    {"unsigned value read with wrap-around",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Serial) == -1",
-     {"Axe"},
-     {}},
-    {"float compares in single precision",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Speed) == 0.1",
-     {"Axe"},
-     {}},
-    {"double",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Weight) <= 2.5",
-     {"Axe", "Bow"},
-     {}},
-    {"a value that is no number reads as 0",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Tier) == many",
-     {"Club"},
-     {}},
-    {"loc id is not comparable",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Title) == 7",
-     {},
-     {kTypeError, kTypeError, kTypeError}},
-    {"a structure field itself resolves to nothing",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Stats) == 1",
-     {},
-     {}},
-    {"structure fields are followed",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Stats.Damage) >= 10",
-     {"Axe", "Club"},
-     {}},
-    {"array elements by index",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Slots[1].Damage) == 9",
-     {"Axe"},
-     {}},
-    {"an array without index follows its first element",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Slots.Damage) == 3",
-     {"Bow"},
-     {}},
-    {"an index past the end leads nowhere",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Slots[5].Damage) >= 0",
-     {},
-     {}},
-    {"unknown segments are skipped",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Nope.Stats.Damage) == 4",
-     {"Bow"},
-     {}},
-    {"a weak pointer ends the path",
-     "SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Favourite.Damage) == 9",
-     {},
-     {Unresolved("Favourite.Damage"), kTypeError, Unresolved("Favourite.Damage"), kTypeError,
-      Unresolved("Favourite.Damage"), kTypeError}},
+     "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" OR RECORD_TYPE=\"Armour\"", "Plate", ""},
+    {"or selects nothing", "SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" OR", "", ""},
+    {"field type selects nothing", "SELECT RECORDS WHERE FIELD_TYPE=\"Int32\"", "", ""},
+    {"no conditions", "SELECT RECORDS WHERE nothing here", "", ""},
+    {"bool equals ignores letter case", W + "(IsActive) == TRUE", "Axe Club", ""},
+    {"bool not equal", W + "(IsActive) != true", "Bow", ""},
+    {"bool other words never match", W + "(IsActive) == 1", "", ""},
+    {"bool ordering is refused once per record", W + "(IsActive) > true", "",
+     kBool + kBool + kBool},
+    {"text compares with the lower-cased value", W + "(Name) == Club", "Club", ""},
+    {"text with capitals never equals", W + "(Name) == Bow", "", ""},
+    {"quoted values keep their quotes", W + "(Name) == \"axe\"", "", ""},
+    {"text not equal", W + "(Name) != axe", "Bow Club", ""},
+    {"text ordering selects nothing", W + "(Name) > a", "", ""},
+    {"enum text", W + "(Kind) == Ranged", "", ""},
+    {"signed fields widen with their sign", W + "(Tier) < 0", "Axe", ""},
+    {"unsigned fields compare unsigned", W + "(Serial) > 6", "Axe Club", ""},
+    {"unsigned value read with wrap-around", W + "(Serial) == -1", "Axe", ""},
+    {"float compares in single precision", W + "(Speed) == 0.1", "Axe", ""},
+    {"double", W + "(Weight) <= 2.5", "Axe Bow", ""},
+    {"a value that is no number reads as 0", W + "(Tier) == many", "Club", ""},
+    {"loc id is not comparable", W + "(Title) == 7", "", kType + kType + kType},
+    {"a structure field itself resolves to nothing", W + "(Stats) == 1", "", ""},
+    {"structure fields are followed", W + "(Stats.Damage) >= 10", "Axe Club", ""},
+    {"array elements by index", W + "(Slots[1].Damage) == 9", "Axe", ""},
+    {"an array without index follows its first element", W + "(Slots.Damage) == 3", "Bow", ""},
+    {"an index past the end leads nowhere", W + "(Slots[5].Damage) >= 0", "", ""},
+    {"unknown segments are skipped", W + "(Nope.Stats.Damage) == 4", "Bow", ""},
+    {"a weak pointer ends the path", W + "(Favourite.Damage) == 9", "",
+     Unresolved("Favourite.Damage") + kType + Unresolved("Favourite.Damage") + kType +
+         Unresolved("Favourite.Damage") + kType},
     {"a path inside a scalar compares the scalar",
-     "SELECT RECORDS WHERE RECORD_TYPE=Armour AND FIELD_VALUE(Damage.X) == 1",
-     {"Plate"},
-     {Unresolved("Damage.X")}},
+     "SELECT RECORDS WHERE RECORD_TYPE=Armour AND FIELD_VALUE(Damage.X) == 1", "Plate",
+     Unresolved("Damage.X")},
 };
 
 class QueryTest : public DatabaseFixture {
@@ -222,13 +139,13 @@ class QueryTest : public DatabaseFixture {
     Log().Clear();
   }
 
-  static std::vector<std::string> ResultNames() {
+  static std::string ResultNames() {
     std::vector<uint64_t> handles(DB_QueryGetResults(nullptr));
     DB_QueryGetResults(handles.data());
-    std::vector<std::string> names;
+    std::string names;
     for (const uint64_t handle : handles) {
       const char* name = DB_DataRecord_Name(handle);
-      names.emplace_back(name ? name : "<gone>");
+      names += (names.empty() ? "" : " ") + std::string(name ? name : "<gone>");
     }
     return names;
   }
@@ -238,9 +155,11 @@ TEST_F(QueryTest, Table) {
   for (const QueryCase& c : kCases) {
     SCOPED_TRACE(c.name);
     Log().Clear();
-    EXPECT_EQ(DB_Query(c.query), c.records.size());
-    EXPECT_EQ(ResultNames(), c.records);
-    EXPECT_EQ(Log().Texts(), c.log);
+    const std::string records = c.records;
+    const auto count = records.empty() ? 0 : 1 + std::count(records.begin(), records.end(), ' ');
+    EXPECT_EQ(DB_Query(c.query.c_str()), static_cast<uint64_t>(count));
+    EXPECT_EQ(ResultNames(), records);
+    EXPECT_EQ(Log().Lines(), LogLines(c.log));
   }
 }
 
@@ -248,9 +167,9 @@ TEST_F(QueryTest, ParseErrorKeepsThePreviousResults) {
   ASSERT_EQ(DB_Query("SELECT RECORDS WHERE RECORD_TYPE=Armour"), 1u);
   EXPECT_EQ(DB_Query("SELECT RECORDS WHERE"), 0u);
   EXPECT_EQ(Log().Texts().size(), 1u);
-  EXPECT_EQ(ResultNames(), std::vector<std::string>{"Plate"});
+  EXPECT_EQ(ResultNames(), "Plate");
   EXPECT_EQ(DB_Query(nullptr), 0u);
-  EXPECT_EQ(ResultNames(), std::vector<std::string>{"Plate"});
+  EXPECT_EQ(ResultNames(), "Plate");
 }
 
 TEST_F(QueryTest, ResultsOutliveTheDatabase) {

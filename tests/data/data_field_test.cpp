@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "data/data_struct.h"
+#include "support/data_fixture.h"
 #include "support/log_capture.h"
 
 namespace {
 
 using Database::CDataField;
 using Database::CreateObject;
-using Database::ElementKind;
-using Database::FieldAs;
 using Database::kAppendIndex;
 using Database::ObjectPtr;
 using Schema::CSchemaField;
@@ -30,53 +29,44 @@ struct Standalone {
     schema->SetFieldOption(option);
     field = Database::CreateField(*schema, false, nullptr);
   }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (int32_t index = 0; index < static_cast<int32_t>(field->GetCount()); ++index) {
-      texts.push_back(field->GetAsText(index));
-    }
-    return texts;
-  }
+  std::vector<std::string> Texts() const { return ElementTexts(field.get()); }
   ObjectPtr<CSchemaField> schema;
   ObjectPtr<CDataField> field;
 };
 
-struct ConversionCase {
-  const char* name;
-  FieldType type;
-  const char* text;
-  const char* expected;
-};
-
-// Stream-extraction reading, then the type's text form.
-constexpr ConversionCase kConversions[] = {
-    {"bool one", FieldType::Bool, "1", "1"},
-    {"bool word is no number", FieldType::Bool, "true", "0"},
-    {"bool keeps the low byte", FieldType::Bool, "257", "1"},
-    {"int8 wraps to signed", FieldType::Int8, "200", "-56"},
-    {"uint8 negative wraps", FieldType::UInt8, "-56", "200"},
-    {"uint8 keeps the low byte", FieldType::UInt8, "300", "44"},
-    {"int16 minimum", FieldType::Int16, "-32768", "-32768"},
-    {"int16 overflow saturates", FieldType::Int16, "40000", "32767"},
-    {"uint16 negative wraps", FieldType::UInt16, "-1", "65535"},
-    {"int32 stops at junk", FieldType::Int32, "  -12xyz", "-12"},
-    {"int32 no digits", FieldType::Int32, "abc", "0"},
-    {"int32 plus sign", FieldType::Int32, "+42", "42"},
-    {"locid as int32", FieldType::LocId, "-7", "-7"},
-    {"uint32 negative wraps", FieldType::UInt32, "-1", "4294967295"},
-    {"int64 wide", FieldType::Int64, "-9000000000", "-9000000000"},
-    {"uint64 negative wraps", FieldType::UInt64, "-1", "18446744073709551615"},
-    {"float seven digits", FieldType::Float, "0.1", "0.1"},
-    {"float large", FieldType::Float, "123456789", "1.234568e+08"},
-    {"double sixteen digits", FieldType::Double, "0.33333333333333331", "0.3333333333333333"},
-    {"double exponent", FieldType::Double, "1e-300", "1e-300"},
-    {"string unchanged", FieldType::String, " a b ", " a b "},
-    {"enum not checked", FieldType::Enum, "Nope", "Nope"},
-    {"struct handle", FieldType::Struct, "42", "42"},
-};
-
 TEST(DataField, ConvertsTextByStreamRules) {
-  for (const ConversionCase& c : kConversions) {
+  // Stream-extraction reading, then the type's text form.
+  const struct {
+    const char* name;
+    FieldType type;
+    const char* text;
+    const char* expected;
+  } kCases[] = {
+      {"bool one", FieldType::Bool, "1", "1"},
+      {"bool word is no number", FieldType::Bool, "true", "0"},
+      {"bool keeps the low byte", FieldType::Bool, "257", "1"},
+      {"int8 wraps to signed", FieldType::Int8, "200", "-56"},
+      {"uint8 negative wraps", FieldType::UInt8, "-56", "200"},
+      {"uint8 keeps the low byte", FieldType::UInt8, "300", "44"},
+      {"int16 minimum", FieldType::Int16, "-32768", "-32768"},
+      {"int16 overflow saturates", FieldType::Int16, "40000", "32767"},
+      {"uint16 negative wraps", FieldType::UInt16, "-1", "65535"},
+      {"int32 stops at junk", FieldType::Int32, "  -12xyz", "-12"},
+      {"int32 no digits", FieldType::Int32, "abc", "0"},
+      {"int32 plus sign", FieldType::Int32, "+42", "42"},
+      {"locid as int32", FieldType::LocId, "-7", "-7"},
+      {"uint32 negative wraps", FieldType::UInt32, "-1", "4294967295"},
+      {"int64 wide", FieldType::Int64, "-9000000000", "-9000000000"},
+      {"uint64 negative wraps", FieldType::UInt64, "-1", "18446744073709551615"},
+      {"float seven digits", FieldType::Float, "0.1", "0.1"},
+      {"float large", FieldType::Float, "123456789", "1.234568e+08"},
+      {"double sixteen digits", FieldType::Double, "0.33333333333333331", "0.3333333333333333"},
+      {"double exponent", FieldType::Double, "1e-300", "1e-300"},
+      {"string unchanged", FieldType::String, " a b ", " a b "},
+      {"enum not checked", FieldType::Enum, "Nope", "Nope"},
+      {"struct handle", FieldType::Struct, "42", "42"},
+  };
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Standalone value(c.type);
     value.field->SetFromText(c.text, 0);
@@ -84,45 +74,20 @@ TEST(DataField, ConvertsTextByStreamRules) {
   }
 }
 
-struct GrowthCase {
-  const char* name;
-  FieldType type;
-  std::vector<std::string> expected;
-};
-
-// Setting element 2 of an empty field from "5" grows it first.
 TEST(DataField, SetFromTextGrowsWithZeroOrTheNewValue) {
-  const GrowthCase cases[] = {
-      {"int32 grows with zero", FieldType::Int32, {"0", "0", "5"}},
-      {"float grows with zero", FieldType::Float, {"0", "0", "5"}},
-      {"uint8 grows with the value", FieldType::UInt8, {"5", "5", "5"}},
-      {"bool grows with the value", FieldType::Bool, {"5", "5", "5"}},
-      {"string grows with the value", FieldType::String, {"5", "5", "5"}},
-      {"struct grows with all bits set",
-       FieldType::Struct,
-       {"18446744073709551615", "18446744073709551615", "5"}},
-  };
-  for (const GrowthCase& c : cases) {
-    SCOPED_TRACE(c.name);
+  // Setting element 2 of an empty field from "5" grows it first.
+  const struct {
+    FieldType type;
+    const char* fill;
+  } kCases[] = {{FieldType::Int32, "0"},  {FieldType::Float, "0"},
+                {FieldType::UInt8, "5"},  {FieldType::Bool, "5"},
+                {FieldType::String, "5"}, {FieldType::Struct, "18446744073709551615"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(static_cast<int>(c.type));
     Standalone value(c.type);
     value.field->SetFromText("5", 2);
-    EXPECT_EQ(value.Texts(), c.expected);
+    EXPECT_EQ(value.Texts(), (std::vector<std::string>{c.fill, c.fill, "5"}));
   }
-}
-
-TEST(DataField, InsertRespectsTheMaximumCount) {
-  Standalone single(FieldType::Int32);
-  EXPECT_EQ(single.field->InsertFromText("1", kAppendIndex), 0u);
-  EXPECT_EQ(single.field->InsertFromText("2", kAppendIndex), kAppendIndex);
-  EXPECT_EQ(single.Texts(), std::vector<std::string>{"1"});
-
-  Standalone array(FieldType::String);
-  array.field->SetMaxCount(3);
-  EXPECT_EQ(array.field->InsertFromText("b", kAppendIndex), 0u);
-  EXPECT_EQ(array.field->InsertFromText("a", 0), 0u);
-  EXPECT_EQ(array.field->InsertFromText("c", kAppendIndex), 2u);
-  EXPECT_EQ(array.field->InsertFromText("d", 1), 1u);
-  EXPECT_EQ(array.Texts(), (std::vector<std::string>{"a", "b", "c"}));
 }
 
 // Every field class shares the element operations: counting, the maximum count, positions of
@@ -149,91 +114,60 @@ TEST_P(EveryFieldClass, SharesTheElementOperations) {
   EXPECT_EQ(field.GetCount(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DataField, EveryFieldClass,
-    testing::Values(std::pair{FieldType::Bool, FieldOption::OptionNone},
-                    std::pair{FieldType::Int8, FieldOption::OptionNone},
-                    std::pair{FieldType::Int16, FieldOption::OptionNone},
-                    std::pair{FieldType::Int32, FieldOption::OptionNone},
-                    std::pair{FieldType::Int64, FieldOption::OptionNone},
-                    std::pair{FieldType::UInt8, FieldOption::OptionNone},
-                    std::pair{FieldType::UInt16, FieldOption::OptionNone},
-                    std::pair{FieldType::UInt32, FieldOption::OptionNone},
-                    std::pair{FieldType::UInt64, FieldOption::OptionNone},
-                    std::pair{FieldType::String, FieldOption::OptionNone},
-                    std::pair{FieldType::Float, FieldOption::OptionNone},
-                    std::pair{FieldType::Double, FieldOption::OptionNone},
-                    std::pair{FieldType::LocId, FieldOption::OptionNone},
-                    std::pair{FieldType::Enum, FieldOption::OptionNone},
-                    std::pair{FieldType::Struct, FieldOption::OptionNone},
-                    std::pair{FieldType::Struct, FieldOption::OptionPointer},
-                    std::pair{FieldType::Struct, FieldOption::OptionWeakPointer},
-                    std::pair{FieldType::Reference, FieldOption::OptionAmpersand}));
+using enum FieldType;
+using enum FieldOption;
+constexpr std::pair<FieldType, FieldOption> kEveryClass[] = {
+    {Bool, OptionNone},      {Int8, OptionNone},          {Int16, OptionNone},
+    {Int32, OptionNone},     {Int64, OptionNone},         {UInt8, OptionNone},
+    {UInt16, OptionNone},    {UInt32, OptionNone},        {UInt64, OptionNone},
+    {String, OptionNone},    {Float, OptionNone},         {Double, OptionNone},
+    {LocId, OptionNone},     {Enum, OptionNone},          {Struct, OptionNone},
+    {Struct, OptionPointer}, {Struct, OptionWeakPointer}, {Reference, OptionAmpersand}};
+INSTANTIATE_TEST_SUITE_P(DataField, EveryFieldClass, testing::ValuesIn(kEveryClass));
 
-TEST(DataField, SwapsOnlyInsideTheArray) {
-  struct Case {
+TEST(DataField, AFullArrayInsertsNothingAndSwapsOnlyInside) {
+  const struct {
     int32_t index;
     int32_t offset;
     bool swapped;
-    std::vector<std::string> after;
-  };
-  const Case cases[] = {
-      {0, 1, true, {"y", "x", "z"}},   {2, -2, true, {"z", "y", "x"}},
-      {1, 0, true, {"x", "y", "z"}},   {2, 1, false, {"x", "y", "z"}},
-      {-1, 1, false, {"x", "y", "z"}}, {0, -1, false, {"x", "y", "z"}},
-  };
-  for (const Case& c : cases) {
+    const char* after;
+  } kCases[] = {{0, 1, true, "yxz"},  {2, -2, true, "zyx"},  {1, 0, true, "xyz"},
+                {2, 1, false, "xyz"}, {-1, 1, false, "xyz"}, {0, -1, false, "xyz"}};
+  for (const auto& c : kCases) {
     SCOPED_TRACE(testing::Message() << c.index << " by " << c.offset);
     Standalone value(FieldType::String);
     value.field->SetMaxCount(3);
-    for (const char* text : {"x", "y", "z"}) value.field->InsertFromText(text, kAppendIndex);
+    EXPECT_EQ(value.field->InsertFromText("y", kAppendIndex), 0u);
+    EXPECT_EQ(value.field->InsertFromText("x", 0), 0u);
+    EXPECT_EQ(value.field->InsertFromText("z", kAppendIndex), 2u);
+    EXPECT_EQ(value.field->InsertFromText("full", 1), 1u);
     EXPECT_EQ(value.field->SwapElements(c.index, c.offset), c.swapped);
-    EXPECT_EQ(value.Texts(), c.after);
+    std::string after;
+    for (const std::string& text : value.Texts()) after += text;
+    EXPECT_EQ(after, c.after);
   }
 }
 
-TEST(DataField, TypedAccessEditsElementsInPlace) {
-  Standalone value(FieldType::Int32);
-  auto& values = FieldAs<ElementKind::Bits32>(value.field.get())->Values();
-  values.SetValue(static_cast<uint32_t>(-3), 1);
-  values.Insert(0, 9);
-  values.Erase(1);
-  EXPECT_EQ(value.Texts(), (std::vector<std::string>{"9", "-3"}));
-  EXPECT_EQ(value.field->ReadStored<int32_t>(1), -3);
-  EXPECT_EQ(value.field->ReadStored<uint32_t>(1), 4294967293u);
-  EXPECT_EQ(value.field->ReadStored<int16_t>(0), 0) << "another width reads as neutral";
-  EXPECT_EQ(value.field->ReadStored<int32_t>(2), 0) << "beyond the end reads as neutral";
-  EXPECT_EQ(FieldAs<ElementKind::Text>(value.field.get()), nullptr);
-}
-
-TEST(DataField, FieldWithoutParentHasNoName) {
-  LogCapture log;
-  Standalone value(FieldType::Int32);
-  EXPECT_EQ(value.field->GetName(), nullptr);
-  EXPECT_EQ(log.Texts(), std::vector<std::string>{
-                             "[Exception] [Tessella] File(DataField) Line(31) "
-                             "Function(Database::CDataField::GetName) - DataField::GetName, could "
-                             "not get name. Field has no parent."});
-}
-
-TEST(DataField, InstatingThroughAFieldWithoutSchemaIsLogged) {
+TEST(DataField, AFieldWithoutParentOrSchemaIsLogged) {
   Standalone value(FieldType::Struct);
   value.schema.reset();
   ObjectPtr<Database::CDataStruct> held = Database::CDataStruct::Create();
   LogCapture log;
+  EXPECT_EQ(value.field->GetName(), nullptr);
   Database::UninstateObjectIf(value.field.get(), held->GetHandle());
   EXPECT_TRUE(held->IsInstated());
   Database::ReinstateObjectIf(*value.field, held->GetHandle());
-  EXPECT_EQ(log.Texts(),
-            (std::vector<std::string>{
-                "[Exception] [Tessella] File(DataField) Line(119) "
-                "Function(Database::UninstateObjectIf) - Error: UninstateObjectIf could not "
-                "uninstate field as schema was null. Speak to an engineer.",
-                "[Exception] [Tessella] File(DataField) Line(31) "
-                "Function(Database::CDataField::GetName) - DataField::GetName, could not get name. "
-                "Field has no parent.",
-                "[Exception] [Tessella] File(DataField) Line(90) "
-                "Function(Database::ReinstateObjectIf) - Could not reinstate object. Field \"\""}));
+  const std::string noName =
+      "X File(DataField) Line(31) Function(Database::CDataField::GetName) - DataField::GetName, "
+      "could not get name. Field has no parent.";
+  EXPECT_EQ(log.Lines(),
+            LogLines(noName +
+                     "\nX File(DataField) Line(119) Function(Database::UninstateObjectIf) - Error: "
+                     "UninstateObjectIf could not uninstate field as schema was null. Speak to an "
+                     "engineer.\n" +
+                     noName +
+                     "\nX File(DataField) Line(90) Function(Database::ReinstateObjectIf) - Could "
+                     "not reinstate object. Field \"\""));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ using Database::CDataField;
 using Database::CDataRecord;
 using Database::CDataStruct;
 using Database::ObjectPtr;
+using Database::Resolve;
 using Database::THandle;
 
 constexpr const char* kDefaultsSchema = R"(
@@ -63,128 +64,97 @@ record Defaults
 };
 )";
 
-std::vector<std::string> Texts(CDataField& field) {
-  std::vector<std::string> texts;
-  for (int32_t index = 0; index < static_cast<int32_t>(field.GetCount()); ++index) {
-    texts.push_back(field.GetAsText(index));
-  }
-  return texts;
+// The elements of a field joined by '|'.
+std::string Joined(CDataField* field) {
+  std::string joined;
+  for (const std::string& text : ElementTexts(field)) joined += (joined.empty() ? "" : "|") + text;
+  return joined;
 }
 
-std::vector<std::string> FieldNames(const CDataStruct& structure) {
-  std::vector<std::string> names;
+std::string FieldNames(const CDataStruct& structure) {
+  std::string names;
   for (size_t index = 0; index < structure.GetFieldCount(); ++index) {
-    names.push_back(structure.GetFieldName(index));
+    names += structure.GetFieldName(index) + " ";
   }
   return names;
 }
 
-class DataStruct : public DataFixture {};
+class DataStruct : public DataFixture {
+ protected:
+  void SetUp() override { UseSchema(kDefaultsSchema); }
+};
 
 TEST_F(DataStruct, BuildsEveryFieldWithItsDefault) {
-  UseSchema(kDefaultsSchema);
   CDataRecord& record = NewRecord("R", "Defaults");
-  struct Case {
+  const struct {
     const char* field;
-    std::vector<std::string> expected;
-  };
-  const Case cases[] = {
-      {"flags", {"1", "1", "1"}},
-      {"word", {"0"}},
-      {"digit", {"1"}},
-      {"fives", {"5", "5", "5"}},
-      {"wraps", {"255"}},
-      {"f", {"2.5"}},
-      {"d", {"0"}},
-      {"s", {"hello world"}},
-      {"empty", {""}},
-      {"good", {"Green"}},
-      {"bad", {"Red"}},
-      {"none", {"Red"}},
-      {"dynamic", {}},
-      {"pointer", {"0"}},
-      {"weak", {"0"}},
-      {"ref", {""}},
-  };
-  for (const Case& c : cases) {
+    const char* expected;
+  } kCases[] = {{"flags", "1|1|1"}, {"word", "0"},     {"digit", "1"}, {"fives", "5|5|5"},
+                {"wraps", "255"},   {"f", "2.5"},      {"d", "0"},     {"s", "hello world"},
+                {"empty", ""},      {"good", "Green"}, {"bad", "Red"}, {"none", "Red"},
+                {"dynamic", ""},    {"pointer", "0"},  {"weak", "0"},  {"ref", ""}};
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.field);
-    CDataField* field = record.FindField(c.field);
-    ASSERT_NE(field, nullptr);
-    EXPECT_EQ(Texts(*field), c.expected);
+    EXPECT_EQ(Joined(record.FindField(c.field)), c.expected);
   }
-  EXPECT_EQ(Log().Texts(), std::vector<std::string>{
-                               "[Error] [Tessella] Specified default value Purple for Enum bad is "
-                               "not a valid enumerable. Defaulting to first."});
+  EXPECT_EQ(record.FindField("dynamic")->GetCount(), 0u);
+  EXPECT_EQ(record.FindField("empty")->GetCount(), 1u);
+  EXPECT_EQ(Log().Lines(), LogLines("E Specified default value Purple for Enum bad is not a valid "
+                                    "enumerable. Defaulting to first."));
   const CDataStruct* value = Child(record, "value");
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->GetParentHandle(), record.GetHandle());
-  EXPECT_EQ(Texts(*value->FindField("a")), std::vector<std::string>{"5"});
+  EXPECT_EQ(Joined(value->FindField("a")), "5");
   EXPECT_EQ(record.PointableStructures(), std::vector<THandle>{value->GetHandle()});
   EXPECT_FALSE(record.IsDirty());
-}
 
-TEST_F(DataStruct, DynamicArrayBuiltFromDefaultsAccepts9999) {
-  UseSchema(kDefaultsSchema);
-  CDataField& dynamic = *NewRecord("R", "Defaults").FindField("dynamic");
+  CDataField& dynamic = *record.FindField("dynamic");
   for (int count = 0; count < 10000; ++count) dynamic.InsertFromText("1", Database::kAppendIndex);
   EXPECT_EQ(dynamic.GetCount(), 9999u);
 }
 
 TEST_F(DataStruct, BuildsOutOfServiceAndEntersServiceAsAWhole) {
-  UseSchema(kDefaultsSchema);
   ObjectPtr<CDataStruct> built = CDataStruct::Create(/*outOfService=*/true);
   built->BuildDefaults(DB_SchemaStruct("Defaults"), 0);
-  EXPECT_EQ(Log().Texts().size(), 1u) << "only the enumeration default is reported";
   const THandle value = built->FindField("value")->ReadStructHandle(0);
   const CDataStruct* held = Database::ResolveAnyState<CDataStruct>(value);
   ASSERT_NE(held, nullptr);
   EXPECT_EQ(held->GetParentHandle(), built->GetHandle());
-  EXPECT_EQ(Database::Resolve<CDataStruct>(value), nullptr);
-  EXPECT_EQ(Database::Resolve<CDataField>(built->FieldByName("s")), nullptr);
+  EXPECT_EQ(Resolve<CDataStruct>(value), nullptr);
+  EXPECT_EQ(Resolve<CDataField>(built->FieldByName("s")), nullptr);
   Database::ObjectRegistry::Instance().ReinstateObject(built->GetHandle());
-  EXPECT_NE(Database::Resolve<CDataStruct>(value), nullptr);
-  EXPECT_NE(Database::Resolve<CDataField>(built->FieldByName("s")), nullptr);
-  EXPECT_NE(Database::Resolve<CDataField>(held->FieldByName("a")), nullptr);
+  EXPECT_NE(Resolve<CDataStruct>(value), nullptr);
+  EXPECT_NE(Resolve<CDataField>(built->FieldByName("s")), nullptr);
+  EXPECT_NE(Resolve<CDataField>(held->FieldByName("a")), nullptr);
 }
 
-TEST_F(DataStruct, InheritedFieldsComeFirst) {
-  UseSchema(kDefaultsSchema);
+TEST_F(DataStruct, InheritedFieldsComeFirstAndAPolymorphicTypeAddsFieldsOrIsRefused) {
   ObjectPtr<CDataStruct> derived = CDataStruct::Create();
   derived->BuildDefaults(DB_SchemaStruct("Derived"), 0);
-  EXPECT_EQ(FieldNames(*derived), (std::vector<std::string>{"a", "c"}));
+  EXPECT_EQ(FieldNames(*derived), "a c ");
   EXPECT_EQ(derived->GetTypeName(), "Derived");
-  EXPECT_EQ(Texts(*derived->FindField("c")), std::vector<std::string>{"x y"});
-  ASSERT_NE(derived->FindField("a")->GetName(), nullptr);
+  EXPECT_EQ(Joined(derived->FindField("c")), "x y");
   EXPECT_EQ(*derived->FindField("a")->GetName(), "a");
-}
 
-TEST_F(DataStruct, PolymorphicTypeAddsFieldsOrIsRefused) {
-  UseSchema(kDefaultsSchema);
   CDataRecord& record = NewRecord("R", "Defaults");
   CDataStruct& value = *Child(record, "value");
-  const THandle derived = DB_SchemaStruct("Derived");
   Log().Clear();
-
   value.SetPolymorphicType(DB_SchemaStruct("Other"));
-  EXPECT_EQ(Log().Texts(),
-            std::vector<std::string>{"[Error] [Tessella] Error setting Polymorphic type. Structure "
-                                     "\"Other\" does not inherit from \"Base\"."});
+  EXPECT_EQ(Log().Lines(), LogLines("E Error setting Polymorphic type. Structure \"Other\" does "
+                                    "not inherit from \"Base\"."));
   EXPECT_EQ(value.GetPolymorphicType(), 0u);
   EXPECT_FALSE(record.IsDirty());
-
-  value.SetPolymorphicType(derived);
-  EXPECT_EQ(value.GetPolymorphicType(), derived);
-  EXPECT_EQ(FieldNames(value), (std::vector<std::string>{"a", "c"}));
+  value.SetPolymorphicType(DB_SchemaStruct("Derived"));
+  EXPECT_EQ(value.GetPolymorphicType(), DB_SchemaStruct("Derived"));
+  EXPECT_EQ(FieldNames(value), "a c ");
   EXPECT_EQ(value.GetTypeName(), "Base") << "the declared type stays";
   EXPECT_TRUE(record.IsDirty());
-
   value.SetPolymorphicType(DB_SchemaStruct("Base"));
   EXPECT_EQ(value.GetPolymorphicType(), 0u);
-  EXPECT_EQ(FieldNames(value), (std::vector<std::string>{"a", "c"})) << "fields stay";
+  EXPECT_EQ(FieldNames(value), "a c ") << "fields stay";
 }
 
 TEST_F(DataStruct, DirtyFlagsTravelUpTheParentChain) {
-  UseSchema(kDefaultsSchema);
   CDataRecord& record = NewRecord("R", "Defaults");
   CDataStruct& value = *Child(record, "value");
   CDataField& a = *value.FindField("a");
@@ -193,12 +163,13 @@ TEST_F(DataStruct, DirtyFlagsTravelUpTheParentChain) {
   EXPECT_TRUE(record.IsDirty());
   a.SetDirty(false);
   EXPECT_FALSE(record.IsDirty());
-
   value.SetUserData("note");
   EXPECT_TRUE(record.IsDirty());
   record.SetDirty(false);
   value.SetUserData("note");
   EXPECT_FALSE(record.IsDirty()) << "an equal text changes nothing";
+  EXPECT_EQ(value.GetRecordHandle(), record.GetHandle());
+  EXPECT_EQ(record.GetRecordHandle(), record.GetHandle());
 
   ObjectPtr<CDataStruct> loose = CDataStruct::Create();
   EXPECT_EQ(loose->GetUserData(), nullptr);
@@ -206,25 +177,19 @@ TEST_F(DataStruct, DirtyFlagsTravelUpTheParentChain) {
   ASSERT_NE(loose->GetUserData(), nullptr);
   EXPECT_EQ(*loose->GetUserData(), "");
   EXPECT_FALSE(loose->IsDirty());
-  EXPECT_EQ(value.GetRecordHandle(), record.GetHandle());
-  EXPECT_EQ(record.GetRecordHandle(), record.GetHandle());
 }
 
 TEST_F(DataStruct, ParentLinksAndOwnership) {
-  UseSchema(kDefaultsSchema);
   ObjectPtr<CDataStruct> parent = CDataStruct::Create();
   ObjectPtr<CDataStruct> child = CDataStruct::Create();
   child->SetParentStruct(parent->GetHandle());
-  EXPECT_EQ(child->GetParentHandle(), parent->GetHandle());
   EXPECT_EQ(child->GetRecordHandle(), 0u);
   EXPECT_EQ(child->GetName(), nullptr) << "no field of the parent holds it";
-
   child->SetParentStruct(0);
   EXPECT_EQ(child->GetParentHandle(), parent->GetHandle());
-  EXPECT_EQ(Log().Texts(), std::vector<std::string>{
-                               "[Exception] [Tessella] File(DataStruct) Line(1031) "
-                               "Function(Database::CDataStruct::SetParentStruct) - Setting parent "
-                               "to a null handle."});
+  EXPECT_EQ(Log().Lines(), LogLines("X File(DataStruct) Line(1031) "
+                                    "Function(Database::CDataStruct::SetParentStruct) - Setting "
+                                    "parent to a null handle."));
 
   // A structure another structure merely points at is not destroyed with that one.
   ObjectPtr<CDataRecord> record = CDataRecord::Create();
@@ -235,7 +200,7 @@ TEST_F(DataStruct, ParentLinksAndOwnership) {
       .SetValue(child->GetHandle(), 0);
   record.reset();
   EXPECT_EQ(Database::ObjectRegistry::Instance().FindObjectAnyState(owned), nullptr);
-  EXPECT_NE(Database::Resolve<CDataStruct>(child->GetHandle()), nullptr);
+  EXPECT_NE(Resolve<CDataStruct>(child->GetHandle()), nullptr);
 }
 
 }  // namespace

@@ -13,26 +13,16 @@ using Database::ConditionKind;
 // The chain as text: "and", "or", "record:T", "fieldtype:T", "value:path op value".
 std::string Describe(const std::vector<Database::QueryCondition>& chain) {
   static const char* const kOperators[] = {">=", "<=", ">", "<", "==", "!="};
+  static const char* const kKinds[] = {"and", "or", "record:", "fieldtype:", "?", "value:"};
   std::string out;
   for (const auto& c : chain) {
-    if (!out.empty()) out += " | ";
-    switch (c.kind) {
-      case ConditionKind::AndCondition:
-        out += "and";
-        break;
-      case ConditionKind::OrCondition:
-        out += "or";
-        break;
-      case ConditionKind::RecordTypeCondition:
-        out += "record:" + c.text;
-        break;
-      case ConditionKind::FieldTypeCondition:
-        out += "fieldtype:" + c.text;
-        break;
-      case ConditionKind::FieldValueCondition:
-        out += "value:" + c.fieldPath.text + " " +
-               (c.comparison ? kOperators[static_cast<int>(*c.comparison)] : "none") + " " + c.text;
-        break;
+    out += (out.empty() ? "" : " | ") + std::string(kKinds[static_cast<int>(c.kind)]);
+    if (c.kind == ConditionKind::FieldValueCondition) {
+      out += c.fieldPath.text + " " +
+             (c.comparison ? kOperators[static_cast<int>(*c.comparison)] : "none") + " ";
+    }
+    if (c.kind != ConditionKind::AndCondition && c.kind != ConditionKind::OrCondition) {
+      out += c.text;
     }
   }
   return out;
@@ -120,16 +110,12 @@ TEST(QueryParse, SyntaxErrorsNameTheWholeQuery) {
 }
 
 TEST(QueryParse, FieldPathsAreCutOnce) {
-  const Database::FieldPath path = Database::ParseFieldPath("Slots[2].Stats..Damage[3]x.a[1][2]");
-  ASSERT_EQ(path.segments.size(), 4u);
-  EXPECT_EQ(path.segments[0].name, "Slots");
-  EXPECT_EQ(path.segments[0].index, 2);
-  EXPECT_EQ(path.segments[1].name, "Stats");
-  EXPECT_FALSE(path.segments[1].index.has_value());
-  EXPECT_EQ(path.segments[2].name, "Damage");
-  EXPECT_EQ(path.segments[2].index, 3);
-  EXPECT_EQ(path.segments[3].name, "a[1][2]");
-  EXPECT_FALSE(path.segments[3].index.has_value());
+  std::string segments;
+  for (const auto& segment :
+       Database::ParseFieldPath("Slots[2].Stats..Damage[3]x.a[1][2]").segments) {
+    segments += segment.name + (segment.index ? "@" + std::to_string(*segment.index) : "") + " ";
+  }
+  EXPECT_EQ(segments, "Slots@2 Stats Damage@3 a[1][2] ");
 }
 
 }  // namespace
