@@ -78,11 +78,12 @@ T* Resolve(THandle handle) {
 }
 
 // The export wrappers' one way from a host's handle to an object: returns use(object) when the
-// handle names a live T in service, else neutral, and use does not run.
-template <class T, class Result, class Use>
-Result WithObject(THandle handle, Result neutral, Use&& use) {
+// handle names a live T in service, else neutral (as use's result type), and use does not run.
+template <class T, class Neutral, class Use>
+auto WithObject(THandle handle, Neutral neutral, Use&& use) -> std::invoke_result_t<Use, T&> {
+  using Result = std::invoke_result_t<Use, T&>;
   T* object = Resolve<T>(handle);
-  return object ? static_cast<Result>(use(*object)) : neutral;
+  return object ? use(*object) : static_cast<Result>(neutral);
 }
 // The same for a use without a result.
 template <class T, class Use>

@@ -4,19 +4,22 @@
 
 using Database::CDataRecord;
 using Database::Resolve;
+using Database::WithObject;
 
 uint64_t DB_DataRecord_PointableStructureCount(uint64_t record) noexcept {
-  const CDataRecord* found = Resolve<CDataRecord>(record);
-  return found ? found->PointableStructures().size() : 0;
+  return WithObject<const CDataRecord>(
+      record, 0, [&](const CDataRecord& found) { return found.PointableStructures().size(); });
 }
 
 uint64_t DB_DataRecord_GetPointableStructure(uint64_t record, uint32_t index) noexcept {
-  const CDataRecord* found = Resolve<CDataRecord>(record);
-  return found && index < found->PointableStructures().size() ? found->PointableStructures()[index]
-                                                              : 0;
+  return WithObject<const CDataRecord>(record, 0, [&](const CDataRecord& found) {
+    const auto& pointables = found.PointableStructures();
+    return index < pointables.size() ? pointables[index] : 0;
+  });
 }
 
 uint64_t DB_DataRecord_ResolveURL(uint64_t record, const char* url) noexcept {
-  const CDataRecord* found = Resolve<CDataRecord>(record);
-  return found && url ? Database::ResolveURL(*found, url) : 0;
+  return WithObject<const CDataRecord>(record, 0, [&](const CDataRecord& found) {
+    return url ? Database::ResolveURL(found, url) : 0;
+  });
 }

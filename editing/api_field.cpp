@@ -13,6 +13,7 @@ using Database::ElementType;
 using Database::kNotAdded;
 using Database::Resolve;
 using Database::WithObject;
+using Schema::CSchemaField;
 
 namespace {
 
@@ -33,8 +34,8 @@ ElementType<K> Stored(Value value) {
 // or double), 0 for a bad handle, another element kind or an index outside the array.
 template <class T>
 T ReadStored(uint64_t field, int32_t index) {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found ? found->ReadStored<T>(index) : T{};
+  return WithObject<const CDataField>(
+      field, T{}, [&](const CDataField& found) { return found.ReadStored<T>(index); });
 }
 
 // The set and add exports of one element kind; the host's value becomes the stored element.
@@ -51,47 +52,53 @@ uint32_t Add(uint64_t field, Value value, uint32_t index) {
   });
 }
 
+// read(schema field of the field), or neutral when either cannot be found.
+template <class Result, class Read>
+Result FromSchema(uint64_t field, Result neutral, Read read) {
+  return WithObject<const CDataField>(field, neutral, [&](const CDataField& found) {
+    const CSchemaField* schema = found.GetSchema();
+    return schema ? read(*schema) : neutral;
+  });
+}
+
 }  // namespace
 
 uint64_t DB_DataField_GetSchema(uint64_t field) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  const Schema::CSchemaField* schema = found ? found->GetSchema() : nullptr;
-  return schema ? schema->GetHandle() : 0;
+  return FromSchema(field, uint64_t{0}, [](const CSchemaField& s) { return s.GetHandle(); });
 }
 
 uint64_t DB_DataField_GetParent(uint64_t field) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found && Resolve<Database::CDataStruct>(found->GetParentHandle())
-             ? found->GetParentHandle()
-             : 0;
+  return WithObject<const CDataField>(field, 0, [](const CDataField& found) {
+    return Resolve<Database::CDataStruct>(found.GetParentHandle()) ? found.GetParentHandle() : 0;
+  });
 }
 
 uint32_t DB_DataField_GetType(uint64_t field) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  const Schema::CSchemaField* schema = found ? found->GetSchema() : nullptr;
-  return schema ? static_cast<uint32_t>(schema->GetFieldType()) : 0;
+  return FromSchema(field, uint32_t{0},
+                    [](const CSchemaField& s) { return static_cast<uint32_t>(s.GetFieldType()); });
 }
 
 uint32_t DB_DataField_GetOption(uint64_t field) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  const Schema::CSchemaField* schema = found ? found->GetSchema() : nullptr;
-  return schema ? static_cast<uint32_t>(schema->GetFieldOption()) : 0;
+  return FromSchema(field, uint32_t{0}, [](const CSchemaField& s) {
+    return static_cast<uint32_t>(s.GetFieldOption());
+  });
 }
 
 const char* DB_DataField_GetName(uint64_t field) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  const std::string* name = found ? found->GetNameInService() : nullptr;
-  return name ? name->c_str() : "";
+  return WithObject<const CDataField>(field, "", [](const CDataField& found) {
+    const std::string* name = found.GetNameInService();
+    return name ? name->c_str() : "";
+  });
 }
 
 bool DB_DataField_IsDirty(uint64_t field) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found && found->IsDirty();
+  return WithObject<const CDataField>(field, false,
+                                      [&](const CDataField& found) { return found.IsDirty(); });
 }
 
 uint64_t DB_DataField_GetArrayElementCount(uint64_t field) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found ? found->GetCount() : 0;
+  return WithObject<const CDataField>(field, 0,
+                                      [&](const CDataField& found) { return found.GetCount(); });
 }
 
 bool DB_DataField_GetValueAsBool(uint64_t field, int32_t index) noexcept {
@@ -143,33 +150,33 @@ double DB_DataField_GetValueAsDouble(uint64_t field, int32_t index) noexcept {
 }
 
 const char* DB_DataField_GetValueAsString(uint64_t field, int32_t index) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found ? found->ReadText(index) : "";
+  return WithObject<const CDataField>(
+      field, "", [&](const CDataField& found) { return found.ReadText(index); });
 }
 
 const char* DB_DataField_GetValueAsEnum(uint64_t field, int32_t index) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found ? found->ReadText(index) : "";
+  return WithObject<const CDataField>(
+      field, "", [&](const CDataField& found) { return found.ReadText(index); });
 }
 
 uint64_t DB_DataField_GetValueAsStruct(uint64_t field, int32_t index) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found ? found->ReadStructHandle(index) : 0;
+  return WithObject<const CDataField>(
+      field, 0, [&](const CDataField& found) { return found.ReadStructHandle(index); });
 }
 
 uint64_t DB_DataField_GetValueAsPointer(uint64_t field, int32_t index) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found ? found->ReadLiveStructHandle(index) : 0;
+  return WithObject<const CDataField>(
+      field, 0, [&](const CDataField& found) { return found.ReadLiveStructHandle(index); });
 }
 
 uint64_t DB_DataField_GetValueAsWeakPointer(uint64_t field, int32_t index) noexcept {
-  const CDataField* found = Resolve<CDataField>(field);
-  return found ? found->ReadLiveStructHandle(index) : 0;
+  return WithObject<const CDataField>(
+      field, 0, [&](const CDataField& found) { return found.ReadLiveStructHandle(index); });
 }
 
 uint64_t DB_DataField_GetValueAsRecord(uint64_t field, int32_t index) noexcept {
-  CDataField* found = Resolve<CDataField>(field);
-  return found ? found->ReadRecordHandle(index) : 0;
+  return WithObject<CDataField>(field, 0,
+                                [&](CDataField& found) { return found.ReadRecordHandle(index); });
 }
 
 void DB_DataField_SetValueAsBool(uint64_t field, bool value, int32_t index) noexcept {

@@ -3,56 +3,60 @@
 
 using Database::CDataStruct;
 using Database::Resolve;
+using Database::WithObject;
 
 const char* DB_DataStruct_Serialize(uint64_t dataStruct, const char* filter,
                                     bool emptyWeakPointers) noexcept {
-  CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found ? found->Serialize(filter, emptyWeakPointers).c_str() : "";
+  return WithObject<CDataStruct>(dataStruct, "", [&](CDataStruct& found) {
+    return found.Serialize(filter, emptyWeakPointers).c_str();
+  });
 }
 
 uint64_t DB_DataStruct_GetRecord(uint64_t dataStruct) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found ? found->GetRecordHandle() : 0;
+  return WithObject<const CDataStruct>(
+      dataStruct, 0, [&](const CDataStruct& found) { return found.GetRecordHandle(); });
 }
 
 uint64_t DB_DataStruct_GetParent(uint64_t dataStruct) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found ? found->GetParentHandle() : 0;
+  return WithObject<const CDataStruct>(
+      dataStruct, 0, [&](const CDataStruct& found) { return found.GetParentHandle(); });
 }
 
 uint64_t DB_DataStruct_GetPolymorphicType(uint64_t dataStruct) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found ? found->GetPolymorphicType() : 0;
+  return WithObject<const CDataStruct>(
+      dataStruct, 0, [&](const CDataStruct& found) { return found.GetPolymorphicType(); });
 }
 
 const char* DB_DataStruct_Name(uint64_t dataStruct) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found ? found->GetTypeName().c_str() : "";
+  return WithObject<const CDataStruct>(
+      dataStruct, "", [&](const CDataStruct& found) { return found.GetTypeName().c_str(); });
 }
 
 const char* DB_DataStruct_FieldName(uint64_t dataStruct) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  const std::string* name = found ? found->GetName() : nullptr;
-  return name ? name->c_str() : "";
+  return WithObject<const CDataStruct>(dataStruct, "", [](const CDataStruct& found) {
+    const std::string* name = found.GetName();
+    return name ? name->c_str() : "";
+  });
 }
 
 const char* DB_DataStruct_GetUserData(uint64_t dataStruct) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  const std::string* userData = found ? found->GetUserData() : nullptr;
-  return userData ? userData->c_str() : nullptr;
+  return WithObject<const CDataStruct>(dataStruct, nullptr, [](const CDataStruct& found) {
+    const std::string* userData = found.GetUserData();
+    return userData ? userData->c_str() : nullptr;
+  });
 }
 
 const char* DB_DataStruct_URL(uint64_t dataStruct) noexcept {
-  CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found ? found->GetURL().c_str() : "";
+  return WithObject<CDataStruct>(dataStruct, "",
+                                 [&](CDataStruct& found) { return found.GetURL().c_str(); });
 }
 
 bool DB_DataStruct_IsDirty(uint64_t dataStruct) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found && found->IsDirty();
+  return WithObject<const CDataStruct>(dataStruct, false,
+                                       [&](const CDataStruct& found) { return found.IsDirty(); });
 }
 
 uint64_t DB_DataStruct_FieldByName(uint64_t dataStruct, const char* name) noexcept {
-  const CDataStruct* found = Resolve<CDataStruct>(dataStruct);
-  return found && name ? found->FieldByName(name) : 0;
+  return WithObject<const CDataStruct>(
+      dataStruct, 0, [&](const CDataStruct& found) { return name ? found.FieldByName(name) : 0; });
 }

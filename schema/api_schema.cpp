@@ -151,12 +151,13 @@ uint64_t DB_SchemaField_GetKeyValuesCount(uint64_t schemaField) noexcept {
 
 void DB_SchemaField_GetKeyValues(uint64_t schemaField, const char** keys,
                                  const char** values) noexcept {
-  const CSchemaField* field = Resolve<CSchemaField>(schemaField);
-  if (!field || !keys || !values) return;
-  for (const auto& [key, value] : field->KeyValues()) {
-    *keys++ = key.c_str();
-    *values++ = value.c_str();
-  }
+  if (!keys || !values) return;
+  WithObject<const CSchemaField>(schemaField, [&](const CSchemaField& field) {
+    for (const auto& [key, value] : field.KeyValues()) {
+      *keys++ = key.c_str();
+      *values++ = value.c_str();
+    }
+  });
 }
 
 const char* DB_SchemaField_GetName(uint64_t schemaField) noexcept {
@@ -194,9 +195,10 @@ uint64_t DB_SchemaEnum_GetEnumerableCount(uint64_t schemaEnum) noexcept {
 
 void DB_SchemaEnum_GetEnumerableByIndex(uint64_t schemaEnum, int32_t index,
                                         const char** out) noexcept {
-  const CSchemaEnum* enumeration = Resolve<CSchemaEnum>(schemaEnum);
-  const std::string* name = enumeration ? enumeration->GetEnumerable(index) : nullptr;
-  if (name && out) *out = name->c_str();
+  WithObject<const CSchemaEnum>(schemaEnum, [&](const CSchemaEnum& enumeration) {
+    const std::string* name = enumeration.GetEnumerable(index);
+    if (name && out) *out = name->c_str();
+  });
 }
 
 const char* DB_SchemaEnum_GetKeyValue(uint64_t schemaEnum, const char* key) noexcept {
