@@ -1,9 +1,10 @@
+#include "tessella.h"
+// The public header comes first: it must compile on its own.
+
 #include "data/data_record.h"
 #include "data/url.h"
-#include "tessella.h"
 
 using Database::CDataRecord;
-using Database::Resolve;
 using Database::WithObject;
 
 uint64_t DB_DataRecord_PointableStructureCount(uint64_t record) noexcept {

@@ -1,8 +1,9 @@
-#include "data/data_struct.h"
 #include "tessella.h"
+// The public header comes first: it must compile on its own.
+
+#include "data/data_struct.h"
 
 using Database::CDataStruct;
-using Database::Resolve;
 using Database::WithObject;
 
 const char* DB_DataStruct_Serialize(uint64_t dataStruct, const char* filter,

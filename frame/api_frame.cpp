@@ -1,6 +1,8 @@
+#include "tessella.h"
+// The public header comes first: it must compile on its own.
+
 #include "base/log.h"
 #include "frame/database.h"
-#include "tessella.h"
 
 using Database::CDatabase;
 

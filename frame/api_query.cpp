@@ -1,8 +1,10 @@
+#include "tessella.h"
+// The public header comes first: it must compile on its own.
+
 #include <algorithm>
 
 #include "frame/database.h"
 #include "frame/query.h"
-#include "tessella.h"
 
 uint64_t DB_Query(const char* query) noexcept { return Database::Query(query); }
 
