@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -148,6 +149,12 @@ class CDataFieldValue {
   uint64_t maxCount_ = 1;
 };
 
+// A copy of one field's elements, taken for undo (CDataField::SaveElements).
+class CFieldElements {
+ public:
+  virtual ~CFieldElements() = default;
+};
+
 class CDataField : public CPlainObject {
  public:
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::DataFieldObject; }
@@ -168,6 +175,10 @@ class CDataField : public CPlainObject {
   virtual void SetFromText(const char* text, int32_t index) = 0;
   // Element index as text; "" for an index outside the array.
   virtual std::string GetAsText(int32_t index) = 0;
+  // A copy of every element; RestoreElements puts exactly those back. A reference field resolves
+  // its pending hashes first.
+  virtual std::unique_ptr<CFieldElements> SaveElements() = 0;
+  virtual void RestoreElements(const CFieldElements& saved) = 0;
 
   // Told after an edit inserted an element at position, erased the one there, or swapped two,
   // so that state kept by element position moves with its element. Nothing by default.
@@ -245,10 +256,26 @@ class CDataFieldOf : public CDataField {
   CDataFieldValue<Element>& Values() { return values_; }
   const CDataFieldValue<Element>& Values() const { return values_; }
 
+  std::unique_ptr<CFieldElements> SaveElements() override {
+    BeforeSave();
+    return std::make_unique<Saved>(values_);
+  }
+  void RestoreElements(const CFieldElements& saved) override {
+    if (const auto* mine = dynamic_cast<const Saved*>(&saved)) values_ = mine->values;
+  }
+
  protected:
   explicit CDataFieldOf(THandle schemaField) : CDataField(schemaField) {}
+  // Settles state that a copy of the elements would not carry.
+  virtual void BeforeSave() {}
 
   CDataFieldValue<Element> values_;
+
+ private:
+  struct Saved final : CFieldElements {
+    explicit Saved(const CDataFieldValue<Element>& from) : values(from) {}
+    CDataFieldValue<Element> values;
+  };
 };
 
 // The field as a field of kind K, or null when it stores another kind (or is null).
@@ -391,6 +418,9 @@ class CDataField_WeakPointer final : public CDataField_Struct {
   // structure found, or 0. False (logged) when the field has no parent.
   bool Resolve();
   bool HasPending() const { return !pendingUrls_.empty(); }
+  void BeforeSave() override {
+    if (HasPending()) Resolve();
+  }
 
  private:
   std::vector<std::optional<std::string>> pendingUrls_;  // index-aligned with the elements
@@ -414,6 +444,7 @@ class CDataField_Reference final
   // Drops a pending entry without resolving it.
   void DropPending(uint64_t index);
 
+  void BeforeSave() override { ResolvePending(); }
   // A pending entry stays with its element when elements move.
   void ElementInserted(size_t position) override;
   void ElementErased(size_t position) override;

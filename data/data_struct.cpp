@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 #include "base/log.h"
 #include "data/data_record.h"
@@ -172,9 +173,9 @@ void CDataStruct::SetUserData(const char* text) {
   if (CDataRecord* record = GetRecord()) record->MarkUnsaved();
 }
 
-void CDataStruct::SetPolymorphicType(THandle type) {
+bool CDataStruct::SetPolymorphicType(THandle type) {
   const CSchemaStruct* declared = GetSchemaStruct();
-  if (!declared) return;
+  if (!declared) return false;
   if (type == schemaHandle_) {
     polymorphicType_ = 0;
   } else {
@@ -183,12 +184,12 @@ void CDataStruct::SetPolymorphicType(THandle type) {
       const CSchemaStruct* refused = Resolve<CSchemaStruct>(type);
       LogError("Error setting Polymorphic type. Structure \"%s\" does not inherit from \"%s\".",
                refused ? refused->GetName().c_str() : "", declared->GetName().c_str());
-      return;
+      return false;
     }
     polymorphicType_ = type;
   }
-  if (CDataRecord* record = GetRecord()) record->MarkUnsaved();
   BuildDefaults(schemaHandle_, polymorphicType_);
+  return true;
 }
 
 THandle CDataStruct::BuildDefaults(THandle declaredType, THandle polymorphicType) {
@@ -344,6 +345,13 @@ CDataField& CDataStruct::FieldFor(const CSchemaField& schema, size_t hint, bool*
   return AddField(schema);
 }
 
+ObjectPtr<CDataStruct> CDataStruct::NewChild(THandle type, bool outOfService) const {
+  ObjectPtr<CDataStruct> child = Create(outOfService, ArenaOf(*this));
+  child->parentHandle_ = GetHandle();
+  child->BuildDefaults(type, 0);
+  return child;
+}
+
 ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
   ObjectPtr<CDataStruct> child = Create(!IsInstated(), ArenaOf(*this));
   child->parentHandle_ = GetHandle();
@@ -377,6 +385,80 @@ bool CDataStruct::ReattachHeld(THandle handle) {
   CDataStruct* held = kept->release();
   std::erase_if(extras_->detached, [](const ObjectPtr<CDataStruct>& entry) { return !entry; });
   if (IsInstated() && !held->IsInstated()) ObjectRegistry::Instance().ReinstateObject(handle);
+  return true;
+}
+
+template <class Visit>
+void CDataStruct::ForEachInTree(Visit visit) {
+  std::vector<THandle> tree{GetHandle()};
+  CollectOwnedStructures(tree);
+  for (const THandle handle : tree) {
+    if (CDataStruct* structure = ResolveAnyState<CDataStruct>(handle)) visit(*structure);
+  }
+}
+
+std::unique_ptr<CDataStruct::TreeState> CDataStruct::SaveTree() {
+  auto state = std::make_unique<TreeState>();
+  ForEachInTree([&](CDataStruct& structure) {
+    TreeState::Node& node = state->nodes.emplace_back();
+    node.structure = structure.GetHandle();
+    node.polymorphicType = structure.polymorphicType_;
+    if (const std::string* userData = structure.GetUserData()) node.userData = *userData;
+    for (const FieldEntry& entry : structure.fields_) {
+      node.fields.emplace_back(entry.field->GetHandle(), entry.field->SaveElements());
+    }
+  });
+  return state;
+}
+
+void CDataStruct::RestoreTree(const TreeState& state) {
+  std::vector<THandle> current{GetHandle()};
+  CollectOwnedStructures(current);
+  for (const TreeState::Node& node : state.nodes) {
+    CDataStruct* structure = ResolveAnyState<CDataStruct>(node.structure);
+    if (!structure) continue;
+    structure->polymorphicType_ = node.polymorphicType;
+    if (node.userData || structure->GetUserData()) structure->GetExtras().userData = node.userData;
+    for (const auto& [handle, elements] : node.fields) {
+      if (CDataField* field = ResolveAnyState<CDataField>(handle))
+        field->RestoreElements(*elements);
+    }
+  }
+  std::unordered_set<THandle> saved;
+  for (const TreeState::Node& node : state.nodes) saved.insert(node.structure);
+  const auto parentOf = [](THandle handle) -> CDataStruct* {
+    const CDataStruct* structure = ResolveAnyState<CDataStruct>(handle);
+    return structure ? ResolveAnyState<CDataStruct>(structure->parentHandle_) : nullptr;
+  };
+  for (const THandle handle : current) {
+    if (handle == GetHandle() || saved.count(handle) != 0) continue;
+    if (CDataStruct* parent = parentOf(handle)) parent->DetachHeld(handle);
+  }
+  for (const TreeState::Node& node : state.nodes) {
+    const CDataStruct* structure = ResolveAnyState<CDataStruct>(node.structure);
+    if (!structure || structure->IsInstated() || node.structure == GetHandle()) continue;
+    if (CDataStruct* parent = parentOf(node.structure)) parent->ReattachHeld(node.structure);
+  }
+}
+
+void CDataStruct::ResolveReferences() {
+  ForEachInTree([](CDataStruct& structure) {
+    for (const FieldEntry& entry : structure.fields_) {
+      if (entry.field->GetElementKind() == ElementKind::RecordHandle) {
+        static_cast<CDataField_Reference&>(*entry.field).ResolvePending();
+      }
+    }
+  });
+}
+
+bool CDataStruct::PassDetached(THandle handle, CDataStruct& to) {
+  ObjectPtr<CDataStruct>* kept = FindDetached(handle);
+  if (!kept) return false;
+  if (&to == this) return true;
+  ObjectPtr<CDataStruct> moving = std::move(*kept);
+  std::erase_if(extras_->detached, [](const ObjectPtr<CDataStruct>& entry) { return !entry; });
+  moving->parentHandle_ = to.GetHandle();
+  to.GetExtras().detached.push_back(std::move(moving));
   return true;
 }
 

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/data_object.h"
@@ -97,8 +98,9 @@ class CDataStruct : public CDataObject {
   // Stores a differing text and marks the structure dirty; creates empty user data first.
   void SetUserData(const char* text);
   // The declared type clears the polymorphic type; a type deriving from it becomes the
-  // polymorphic type and its missing fields are built with defaults; anything else is logged.
-  void SetPolymorphicType(THandle type);
+  // polymorphic type and its missing fields are built with defaults; anything else is logged and
+  // changes nothing (false). Dirty flags are the caller's.
+  bool SetPolymorphicType(THandle type);
   // Creates, with default values, the fields that the type to build (the polymorphic type when
   // given, else the declared one) has and the structure lacks. Returns the own handle.
   THandle BuildDefaults(THandle declaredType, THandle polymorphicType);
@@ -121,6 +123,11 @@ class CDataStruct : public CDataObject {
   // The name under which the table holds field, or null.
   const std::string* NameOfField(const CDataField& field) const;
 
+  // A new structure whose parent link names this one, held by nobody yet (the caller attaches it
+  // to a field or keeps it detached), in service unless outOfService, with the default fields of
+  // type built.
+  ObjectPtr<CDataStruct> NewChild(THandle type, bool outOfService) const;
+
   // Reads the structure element at node (a leading comment and declaration are skipped) as a
   // structure of the named type; with a filter only the field of that name is read. Returns the
   // own handle, or 0 for a "null" element or an unknown type. The record's pointable list is the
@@ -134,11 +141,13 @@ class CDataStruct : public CDataObject {
   // The structure's element, named by GetName (the type name when it has none), printed into
   // the database's export buffer, which the next export or serialisation overwrites.
   const std::string& Serialize(const char* filter, bool emptyWeakPointers);
-  // True when text parses and its first element is named as GetName says.
+  // The same text printed into out, leaving the export buffer as it is.
+  void SerializeInto(std::string& out, const char* filter, bool emptyWeakPointers);
+  // True when text parses, its first node is an element and that is named as GetName says.
   bool CanDeserialize(const char* text) const;
   // Reads text into the structure (see Load), registers what it read as pointable in its record,
-  // then resolves its weak pointers. Text that does not parse changes nothing.
-  void Deserialize(const char* text, const char* filter);
+  // then resolves its weak pointers. Text that does not parse changes nothing (false).
+  bool Deserialize(const char* text, const char* filter);
 
   // ---- Structures an edit took out of the tree ----
   // A structure that no field of this one holds any more, and whose parent link names this one,
@@ -151,6 +160,27 @@ class CDataStruct : public CDataObject {
   bool ReattachHeld(THandle handle);
   // Destroys a structure DetachHeld kept; nothing when it is not kept here.
   void DestroyDetached(THandle handle);
+  // Hands a structure DetachHeld kept to another holder's detached list; its parent link then
+  // names that holder. False when it is not kept here.
+  bool PassDetached(THandle handle, CDataStruct& to);
+
+  // ---- Whole-state copies for undo ----
+  // The values of every field of this structure and of every structure it owns, by handle, with
+  // each structure's polymorphic type and user data.
+  struct TreeState {
+    struct Node {
+      THandle structure;
+      THandle polymorphicType;
+      std::optional<std::string> userData;
+      std::vector<std::pair<THandle, std::unique_ptr<CFieldElements>>> fields;
+    };
+    std::vector<Node> nodes;  // this structure first, then its tree depth first
+  };
+  std::unique_ptr<TreeState> SaveTree();
+  // Puts the saved values back into every structure of the state that still exists; the
+  // structures the state owns but the tree does not hold now are detached (see DetachHeld),
+  // and those the state names that are detached now are attached again.
+  void RestoreTree(const TreeState& state);
 
   // The structure's path inside its record ("#Error#" when it cannot be named), held until the
   // next call.
@@ -160,6 +190,8 @@ class CDataStruct : public CDataObject {
   virtual void RegisterPointables(CDataRecord& record);
   // Resolves the pending URLs of every weak pointer in the owned tree.
   void ResolveWeakPointers();
+  // Resolves the pending record hashes of every reference in the owned tree.
+  void ResolveReferences();
 
  protected:
   explicit CDataStruct(ObjectKind kind);
@@ -175,6 +207,11 @@ class CDataStruct : public CDataObject {
     ObjectPtr<CDataField> field;
     const std::string& Name() const { return schema->GetName(); }
   };
+  // Calls visit(structure) for this structure and every owned structure in service below it,
+  // depth first.
+  template <class Visit>
+  void ForEachInTree(Visit visit);
+
   // Rarely used state, allocated on first use.
   struct Extras {
     std::string urlText;

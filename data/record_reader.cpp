@@ -449,19 +449,20 @@ bool CDataStruct::CanDeserialize(const char* text) const {
   if (!text) return false;
   tinyxml2::XMLDocument document;
   if (document.Parse(text) != tinyxml2::XML_SUCCESS) return false;
-  const XMLElement* first = document.FirstChildElement();
+  const XMLElement* first = document.FirstChild() ? document.FirstChild()->ToElement() : nullptr;
   const std::string* name = GetName();
   return first && name && *name == first->Name();
 }
 
-void CDataStruct::Deserialize(const char* text, const char* filter) {
-  if (!text) return;
+bool CDataStruct::Deserialize(const char* text, const char* filter) {
+  if (!text) return false;
   tinyxml2::XMLDocument document;
-  if (document.Parse(text) != tinyxml2::XML_SUCCESS) return;
+  if (document.Parse(text) != tinyxml2::XML_SUCCESS) return false;
   if (Load(GetTypeName(), document.FirstChildElement(), filter) != 0) {
     if (CDataRecord* record = GetRecord()) RegisterPointables(*record);
   }
   ResolveWeakPointers();
+  return true;
 }
 
 }  // namespace Database

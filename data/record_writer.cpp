@@ -162,13 +162,17 @@ XMLElement* CDataStruct::WriteElement(const char* elementName, XMLDocument& docu
 }
 
 const std::string& CDataStruct::Serialize(const char* filter, bool emptyWeakPointers) {
+  std::string& text = RecordStore().ExportBuffer();
+  SerializeInto(text, filter, emptyWeakPointers);
+  return text;
+}
+
+void CDataStruct::SerializeInto(std::string& out, const char* filter, bool emptyWeakPointers) {
   XMLDocument document;
   const std::string* name = GetName();
   document.InsertEndChild(
       WriteElement((name ? *name : GetTypeName()).c_str(), document, filter, emptyWeakPointers));
-  std::string& text = RecordStore().ExportBuffer();
-  Print(document, text);
-  return text;
+  Print(document, out);
 }
 
 void CDataRecord::WriteFileText(std::string& out) {

@@ -330,3 +330,33 @@ void DB_DataField_ShiftArrayElement(uint64_t field, uint32_t index, int32_t dist
   WithObject<CDataField>(
       field, [&](CDataField& found) { Database::ShiftElement(found, index, distance); });
 }
+
+uint32_t DB_DataField_AddArrayElementStruct(uint64_t field, uint64_t value,
+                                            uint32_t index) noexcept {
+  return WithObject<CDataField>(field, kNotAdded, [&](CDataField& found) {
+    return Database::AddStructElement(found, value, index);
+  });
+}
+
+uint32_t DB_DataField_AddArrayElementPointer(uint64_t field, uint64_t value,
+                                             uint32_t index) noexcept {
+  return DB_DataField_AddArrayElementStruct(field, value, index);
+}
+
+void DB_DataField_NewPointer(uint64_t field, uint64_t target, uint32_t index) noexcept {
+  WithObject<CDataField>(field,
+                         [&](CDataField& found) { Database::NewPointer(found, target, index); });
+}
+
+void DB_DataField_DeletePointer(uint64_t field, uint32_t index) noexcept {
+  WithObject<CDataField>(field, [&](CDataField& found) { Database::DeletePointer(found, index); });
+}
+
+bool DB_DataField_MoveArrayElementFrom(uint64_t fromField, uint64_t element,
+                                       uint64_t toField) noexcept {
+  return WithObject<CDataField>(fromField, false, [&](CDataField& from) {
+    return WithObject<CDataField>(toField, false, [&](CDataField& to) {
+      return Database::MoveArrayElement(from, element, to);
+    });
+  });
+}

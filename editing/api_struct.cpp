@@ -2,6 +2,7 @@
 // The public header comes first: it must compile on its own.
 
 #include "data/data_struct.h"
+#include "editing/structure_edits.h"
 
 using Database::CDataStruct;
 using Database::WithObject;
@@ -60,4 +61,30 @@ bool DB_DataStruct_IsDirty(uint64_t dataStruct) noexcept {
 uint64_t DB_DataStruct_FieldByName(uint64_t dataStruct, const char* name) noexcept {
   return WithObject<const CDataStruct>(
       dataStruct, 0, [&](const CDataStruct& found) { return name ? found.FieldByName(name) : 0; });
+}
+
+bool DB_DataStruct_Deserialize(uint64_t dataStruct, const char* text, const char* filter) noexcept {
+  return WithObject<CDataStruct>(dataStruct, false, [&](CDataStruct& found) {
+    return Database::DeserializeStructure(found, text, filter);
+  });
+}
+
+bool DB_DataStruct_CanDeserialize(uint64_t dataStruct, const char* text) noexcept {
+  return WithObject<const CDataStruct>(
+      dataStruct, false, [&](const CDataStruct& found) { return found.CanDeserialize(text); });
+}
+
+void DB_DataStruct_SetPolymorphicType(uint64_t dataStruct, uint64_t schemaStruct) noexcept {
+  WithObject<CDataStruct>(
+      dataStruct, [&](CDataStruct& found) { Database::SetPolymorphicType(found, schemaStruct); });
+}
+
+bool DB_DataStruct_DuplicateInsideArray(uint64_t dataStruct) noexcept {
+  return WithObject<CDataStruct>(
+      dataStruct, false, [](CDataStruct& found) { return Database::DuplicateInsideArray(found); });
+}
+
+void DB_DataStruct_SetUserData(uint64_t dataStruct, const char* text) noexcept {
+  if (!text) return;
+  WithObject<CDataStruct>(dataStruct, [&](CDataStruct& found) { found.SetUserData(text); });
 }

@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "data/data_struct.h"
-#include "editing/field_command.h"
+#include "editing/edit_command.h"
 
 namespace Database {
 

@@ -6,6 +6,7 @@
 #include "base/log.h"
 #include "editing/array_commands.h"
 #include "editing/command_history.h"
+#include "editing/structure_commands.h"
 #include "editing/value_commands.h"
 
 namespace Database {
@@ -14,6 +15,9 @@ namespace {
 using Schema::StorageType;
 
 constexpr LogSite kRemoveFixedSite{"DataAccessBridge", 1185, "DB_DataField_RemoveArrayElement"};
+constexpr LogSite kMoveNotArraysSite{"DataAccessBridge", 1094, "DB_DataField_MoveArrayElementFrom"};
+constexpr LogSite kMoveTypesSite{"DataAccessBridge", 1100, "DB_DataField_MoveArrayElementFrom"};
+constexpr const char* kNotOwning = "Field \"%s\" does not own structures; the edit was refused.";
 constexpr const char* kOtherKind =
     "Field \"%s\" holds another kind of value; the edit was refused.";
 constexpr const char* kOutside =
@@ -134,6 +138,93 @@ void RemoveElement(CDataField& field, uint32_t index) {
 
 void ShiftElement(CDataField& field, uint32_t index, int32_t distance) {
   Record(std::make_unique<Command_ArrayElementShift>(field.GetHandle(), index, distance));
+}
+
+namespace {
+
+// The owning structure field's schema; null, logged, for any other field.
+const Schema::CSchemaField* OwningSchema(CDataField& field) {
+  const Schema::CSchemaField* schema = field.GetSchema();
+  if (schema && field.GetElementKind() == ElementKind::StructHandle && !schema->IsWeakPointer()) {
+    return schema;
+  }
+  LogError(kNotOwning, field.NameForMessages());
+  return nullptr;
+}
+
+// True for 0 and for a structure (not a record) that exists, in service or detached.
+bool IsStructureOrNone(THandle structure) {
+  const CDataStruct* found = ResolveAnyState<CDataStruct>(structure);
+  return structure == 0 || (found && !found->IsRecord());
+}
+
+}  // namespace
+
+uint32_t AddStructElement(CDataField& field, THandle structure, uint32_t index) {
+  const Schema::CSchemaField* schema = OwningSchema(field);
+  if (!schema || !IsStructureOrNone(structure)) return kNotAdded;
+  const uint64_t count = field.GetCount();
+  if (!IndexFits(field, index == kAppendIndex ? static_cast<int64_t>(count) : int64_t{index},
+                 true) ||
+      !HasRoom(field, FieldAs<ElementKind::StructHandle>(&field)->Values().GetMaxCount())) {
+    return kNotAdded;
+  }
+  auto command = std::make_unique<Command_ArrayElementAddStruct>(field.GetHandle(), structure,
+                                                                 schema->GetCustomType(), index);
+  const Command_ArrayElementAddStruct& recorded = *command;
+  Record(std::move(command));
+  return recorded.GetIndex();
+}
+
+void NewPointer(CDataField& field, THandle structure, uint32_t index) {
+  const Schema::CSchemaField* schema = OwningSchema(field);
+  if (!schema || !IsStructureOrNone(structure) || !IndexFits(field, index, true)) return;
+  Record(std::make_unique<Command_PointerNew>(field.GetHandle(), structure, schema->GetCustomType(),
+                                              index));
+}
+
+void DeletePointer(CDataField& field, uint32_t index) {
+  if (!OwningSchema(field) || !IndexFits(field, index, false)) return;
+  Record(std::make_unique<Command_PointerDelete>(field.GetHandle(), index));
+}
+
+bool MoveArrayElement(CDataField& from, THandle structure, CDataField& to) {
+  const Schema::CSchemaField* source = from.GetSchema();
+  const Schema::CSchemaField* destination = to.GetSchema();
+  const auto isArray = [](const Schema::CSchemaField* schema) {
+    return schema && (schema->GetStorageType() == StorageType::DynamicArray ||
+                      schema->GetStorageType() == StorageType::FixedArray);
+  };
+  if (!isArray(source) || !isArray(destination) ||
+      destination->GetFieldType() != Schema::FieldType::Struct) {
+    LogException(kMoveNotArraysSite,
+                 "DB_DataField_MoveArrayElementFrom: From or To element is not an Array of type "
+                 "Structure. Unsupported.");
+    return false;
+  }
+  if (source->GetCustomType() != destination->GetCustomType()) {
+    LogException(kMoveTypesSite,
+                 "DB_DataField_MoveArrayElementFrom: From or To element is of differing types. "
+                 "Unsupported");
+    return false;
+  }
+  const auto* elements = FieldAs<ElementKind::StructHandle>(&from);
+  const auto* target = FieldAs<ElementKind::StructHandle>(&to);
+  if (!elements || !target || structure == 0) return false;
+  uint32_t position = 0;
+  while (position < elements->GetCount() && elements->Values().Get(position) != structure) {
+    ++position;
+  }
+  if (position == elements->GetCount()) return false;
+  if (&from != &to && !HasRoom(to, target->Values().GetMaxCount())) return false;
+  CommandHistory& history = CommandHistory::Instance();
+  history.BeginChain();
+  Record(std::make_unique<Command_ArrayElementRemove<ElementKind::StructHandle>>(from.GetHandle(),
+                                                                                 position));
+  Record(std::make_unique<Command_ArrayElementAddStruct>(
+      to.GetHandle(), structure, destination->GetCustomType(), kAppendIndex));
+  history.EndChain();
+  return true;
 }
 
 #define TESSELLA_INSTANTIATE_EDITS(KIND)                                                       \

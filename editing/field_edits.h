@@ -32,4 +32,22 @@ void RemoveElement(CDataField& field, uint32_t index);
 // outside the array, but the step is recorded all the same.
 void ShiftElement(CDataField& field, uint32_t index, int32_t distance);
 
+// Inserts structure (0: a new structure of the field's type) into an array of structures or owning
+// pointers before element index (kAppendIndex: at the end) and returns the position used;
+// kNotAdded when refused (as AddElement, and for a weak-pointer field, a record, or a structure
+// that no longer exists).
+uint32_t AddStructElement(CDataField& field, THandle structure, uint32_t index);
+
+// Attaches structure (0: a new structure of the field's type) to the empty element index of an
+// owning-pointer field; an element that holds a structure already is logged and left alone.
+void NewPointer(CDataField& field, THandle structure, uint32_t index);
+
+// Detaches the structure of element index of an owning-pointer field.
+void DeletePointer(CDataField& field, uint32_t index);
+
+// Moves structure from the array field from to the end of the array field to, as one undo step
+// (an open chain is closed). False, with nothing recorded, when either is not an array of
+// structures of the same type (logged), the structure is not in from, or to is full (logged).
+bool MoveArrayElement(CDataField& from, THandle structure, CDataField& to);
+
 }  // namespace Database

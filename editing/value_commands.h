@@ -13,7 +13,7 @@
 
 #include "base/log.h"
 #include "data/data_struct.h"
-#include "editing/field_command.h"
+#include "editing/edit_command.h"
 
 namespace Database {
 

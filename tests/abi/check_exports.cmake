@@ -1,7 +1,6 @@
 # Compares the dynamic symbols a shared library defines with a sorted list of names, and that list
-# with the functions the public header declares (less those named in PENDING, which the header
-# declares ahead of the library).
-# Usage: cmake -DLIBRARY=<lib> -DEXPORTS=<list> -DHEADER=<tessella.h> [-DPENDING=a,b] -P ...
+# with the functions the public header declares.
+# Usage: cmake -DLIBRARY=<lib> -DEXPORTS=<list> -DHEADER=<tessella.h> -P check_exports.cmake
 execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
   OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -35,8 +34,6 @@ foreach(declaration IN LISTS declarations)
   string(REGEX REPLACE "^.*[ *]([A-Za-z_][A-Za-z0-9_]*)\\($" "\\1" name "${declaration}")
   list(APPEND declared "${name}")
 endforeach()
-string(REPLACE "," ";" pending "${PENDING}")
-list(REMOVE_ITEM declared ${pending})
 list(SORT declared)
 if(NOT declared STREQUAL expected)
   set(missing ${declared})

@@ -1,0 +1,232 @@
+// Structure edits through the public header: creating, attaching, detaching, moving, copying,
+// retyping and pasting structures, each undone and redone with the same handles, and what becomes
+// of the structures no step can bring back.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/object_registry.h"
+#include "support/data_fixture.h"
+#include "support/log_capture.h"
+#include "tessella.h"
+
+namespace {
+
+constexpr const char* kSchema = R"(
+struct Part { int32 id; };
+struct Wheel : Part { float size; };
+struct Other { int32 x; };
+record Craft
+{
+    Part[] parts;
+    Other[] others;
+    Part @ engine;
+    Part @[] pods;
+};
+)";
+
+constexpr const char* kCraft = R"(<Craft __type="Craft" __hash="h1">
+    <parts><Part id="1"/><Part id="2"/></parts>
+    <others><Other x="7"/></others>
+    <engine __type="Part" id="5"/>
+</Craft>
+)";
+
+class StructureEdits : public DataFixture {
+ protected:
+  void SetUp() override {
+    UseSchema(kSchema);
+    craft_ = ReadRecordHandle("Craft", kCraft);
+    dock_ = ReadRecordHandle("Dock", R"(<Dock __type="Craft" __hash="h2"/>)");
+  }
+  uint64_t Field(const char* name, uint64_t record = 0) const {
+    return DB_DataStruct_FieldByName(record ? record : craft_, name);
+  }
+  uint64_t Element(const char* name, int32_t index, uint64_t record = 0) const {
+    return DB_DataField_GetValueAsStruct(Field(name, record), index);
+  }
+  int32_t Id(uint64_t structure) const {
+    return DB_DataField_GetValueAsInt32(DB_DataStruct_FieldByName(structure, "id"), 0);
+  }
+  static bool Exists(uint64_t structure) {
+    return Database::ObjectRegistry::Instance().FindObjectAnyState(structure) != nullptr;
+  }
+  static bool InService(uint64_t structure) { return DB_DataStruct_GetRecord(structure) != 0; }
+
+  uint64_t craft_ = 0;
+  uint64_t dock_ = 0;
+};
+
+// A structure an edit created comes and goes with its step, and is destroyed once no step can
+// bring it back.
+TEST_F(StructureEdits, CreatedStructuresLiveAsLongAsTheirStep) {
+  struct Case {
+    const char* name;
+    std::function<uint64_t()> create;
+  };
+  const Case cases[] = {
+      {"array element",
+       [&] {
+         EXPECT_EQ(DB_DataField_AddArrayElementStruct(Field("parts"), 0, 0xFFFFFFFFu), 2u);
+         return Element("parts", 2);
+       }},
+      {"owning pointer",
+       [&] {
+         DB_DataField_DeletePointer(Field("engine"), 0);
+         DB_DataField_NewPointer(Field("engine"), 0, 0);
+         return DB_DataField_GetValueAsPointer(Field("engine"), 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const uint64_t created = c.create();
+    ASSERT_TRUE(InService(created));
+    EXPECT_EQ(DB_DataStruct_GetParent(created), craft_);
+    DB_DataField_SetValueAsInt32(DB_DataStruct_FieldByName(created, "id"), 9, 0);
+    DB_Undo();
+    DB_Undo();
+    EXPECT_FALSE(InService(created));
+    DB_Redo();
+    DB_Redo();
+    EXPECT_TRUE(InService(created));
+    EXPECT_EQ(Id(created), 9);
+    DB_Undo();
+    DB_Undo();
+    DB_DataField_SetValueAsInt32(Field("id", Element("parts", 0)), 3, 0);  // drops the redo steps
+    EXPECT_FALSE(Exists(created));
+    while (DB_CanUndo()) DB_Undo();
+  }
+  EXPECT_FALSE(DB_DataRecord_IsDirty(craft_));
+}
+
+TEST_F(StructureEdits, PointersDetachAndComeBack) {
+  const uint64_t engine = Field("engine");
+  const uint64_t held = DB_DataField_GetValueAsPointer(engine, 0);
+  Log().Clear();
+  DB_DataField_NewPointer(engine, 0, 0);
+  EXPECT_EQ(Log().Lines(),
+            LogLines("X File(PointerCommands) Line(20) "
+                     "Function(Command_PointerNew::Execute) - Creating a pointer, on "
+                     "a pointer that already exists as a pointer. Pointer inception "
+                     "is not supported"));
+  EXPECT_TRUE(DB_CanUndo());
+  DB_Undo();  // the refused step changes nothing either way
+  EXPECT_EQ(DB_DataField_GetValueAsPointer(engine, 0), held);
+  DB_DataField_DeletePointer(engine, 0);
+  EXPECT_EQ(DB_DataField_GetValueAsPointer(engine, 0), 0u);
+  EXPECT_FALSE(InService(held));
+  DB_Undo();
+  EXPECT_EQ(DB_DataField_GetValueAsPointer(engine, 0), held);
+  EXPECT_EQ(Id(held), 5);
+  // A removed structure given to another owner follows it, and goes back on undo.
+  const uint64_t part = Element("parts", 1);
+  DB_DataField_RemoveArrayElement(Field("parts"), 1);
+  DB_DataField_NewPointer(Field("pods"), part, 0);
+  EXPECT_EQ(std::string(DB_DataStruct_URL(part)), "pods[0]");
+  DB_Undo();
+  DB_Undo();
+  EXPECT_EQ(std::string(DB_DataStruct_URL(part)), "parts[1]");
+}
+
+TEST_F(StructureEdits, PolymorphicTypeIsOneUndoableStep) {
+  const uint64_t part = Element("parts", 0);
+  Log().Clear();
+  DB_DataStruct_SetPolymorphicType(part, DB_SchemaStruct("Other"));
+  EXPECT_EQ(Log().Lines(),
+            LogLines("E Error setting Polymorphic type. Structure \"Other\" does not "
+                     "inherit from \"Part\"."));
+  EXPECT_FALSE(DB_DataRecord_IsDirty(craft_));
+  DB_DataStruct_SetPolymorphicType(part, DB_SchemaStruct("Wheel"));
+  EXPECT_EQ(DB_DataStruct_GetPolymorphicType(part), DB_SchemaStruct("Wheel"));
+  EXPECT_NE(DB_DataStruct_FieldByName(part, "size"), 0u);
+  EXPECT_TRUE(DB_DataRecord_IsDirty(craft_));
+  DB_Undo();
+  EXPECT_EQ(DB_DataStruct_GetPolymorphicType(part), 0u);
+  EXPECT_NE(DB_DataStruct_FieldByName(part, "size"), 0u);  // added fields stay
+  EXPECT_FALSE(DB_DataStruct_IsDirty(part));
+  EXPECT_FALSE(DB_DataRecord_IsDirty(craft_));
+}
+
+TEST_F(StructureEdits, MovesAreOneStepAndTheParentLinkFollows) {
+  const uint64_t part = Element("parts", 0);
+  DB_BeginCommandChain();
+  ASSERT_TRUE(DB_DataField_MoveArrayElementFrom(Field("parts"), part, Field("parts", dock_)));
+  EXPECT_EQ(DB_DataStruct_GetRecord(part), dock_);
+  EXPECT_EQ(std::string(DB_DataStruct_URL(part)), "parts[0]");
+  EXPECT_EQ(DB_DataRecord_PointableStructureCount(dock_), 1u);
+  DB_DataField_SetValueAsInt32(DB_DataStruct_FieldByName(part, "id"), 4, 0);  // its own step
+  DB_Undo();
+  DB_Undo();
+  EXPECT_EQ(Element("parts", 0), part);
+  EXPECT_EQ(DB_DataStruct_GetRecord(part), craft_);
+  EXPECT_EQ(DB_DataRecord_PointableStructureCount(dock_), 0u);
+  EXPECT_TRUE(DB_CanUndo());  // the host's chain, empty: the move made its own step
+  DB_Undo();
+
+  Log().Clear();
+  EXPECT_FALSE(DB_DataField_MoveArrayElementFrom(Field("parts"), part, Field("others")));
+  EXPECT_FALSE(DB_DataField_MoveArrayElementFrom(Field("parts"), Element("others", 0),
+                                                 Field("parts", dock_)));
+  EXPECT_FALSE(DB_CanUndo());
+  EXPECT_EQ(Log().Lines(),
+            LogLines("X File(DataAccessBridge) Line(1100) "
+                     "Function(DB_DataField_MoveArrayElementFrom) - "
+                     "DB_DataField_MoveArrayElementFrom: From or To element is of differing "
+                     "types. Unsupported"));
+}
+
+// A paste keeps the structures it replaced, so undo and redo give back the same handles and every
+// later edit of them still lands.
+TEST_F(StructureEdits, PasteUndoAndRedoKeepHandles) {
+  const std::string before = DB_DataStruct_Serialize(craft_, nullptr, false);
+  const uint64_t first = Element("parts", 0);
+  const char* exported = DB_Export(dock_);
+  const std::string dockText = exported;
+  ASSERT_TRUE(DB_DataStruct_Deserialize(
+      craft_, R"(<Craft><parts><Part id="8"/><Part id="9"/><Part id="10"/></parts></Craft>)",
+      "parts"));
+  EXPECT_EQ(std::string(exported), dockText);  // the host's export text stays
+  EXPECT_FALSE(InService(first));
+  const uint64_t pasted = Element("parts", 2);
+  DB_DataField_SetValueAsInt32(DB_DataStruct_FieldByName(pasted, "id"), 11, 0);
+  DB_Undo();
+  DB_Undo();
+  EXPECT_EQ(Element("parts", 0), first);
+  EXPECT_EQ(DB_DataStruct_Serialize(craft_, nullptr, false), before);
+  EXPECT_FALSE(DB_DataRecord_IsDirty(craft_));
+  DB_Redo();
+  DB_Redo();
+  EXPECT_EQ(Element("parts", 2), pasted);
+  EXPECT_EQ(Id(pasted), 11);
+
+  EXPECT_TRUE(DB_DataStruct_CanDeserialize(pasted, "<parts id=\"3\"/>"));
+  EXPECT_FALSE(DB_DataStruct_CanDeserialize(pasted, "<!-- note --><parts id=\"3\"/>"));
+  EXPECT_FALSE(DB_DataStruct_CanDeserialize(pasted, "<others x=\"3\"/>"));
+}
+
+TEST_F(StructureEdits, DuplicateAppendsACopyWithoutTouchingTheExportText) {
+  const uint64_t part = Element("parts", 1);
+  DB_DataStruct_SetUserData(part, "note");
+  const char* exported = DB_Export(craft_);
+  const std::string text = exported;
+  ASSERT_TRUE(DB_DataStruct_DuplicateInsideArray(part));
+  EXPECT_EQ(std::string(exported), text);
+  const uint64_t copy = Element("parts", 2);
+  EXPECT_NE(copy, part);
+  EXPECT_EQ(Id(copy), 2);
+  EXPECT_EQ(std::string(DB_DataStruct_GetUserData(copy)), "note");
+  DB_Undo();
+  EXPECT_EQ(DB_DataField_GetArrayElementCount(Field("parts")), 2u);
+  DB_DataStruct_SetUserData(part, nullptr);
+  EXPECT_EQ(std::string(DB_DataStruct_GetUserData(part)), "note");
+  DB_DataField_SetValueAsInt32(DB_DataStruct_FieldByName(part, "id"), 6, 0);
+  EXPECT_FALSE(Exists(copy));
+  EXPECT_FALSE(DB_DataStruct_DuplicateInsideArray(craft_));
+  EXPECT_FALSE(
+      DB_DataStruct_DuplicateInsideArray(DB_DataField_GetValueAsPointer(Field("engine"), 0)));
+}
+
+}  // namespace
