@@ -1,5 +1,6 @@
 // The cost of recording edits: a million 32-bit value edits made in one command chain and as
-// separate steps, then undone and redone, with the heap bytes the history holds per edit. The
+// separate steps, then undone and redone, with the heap bytes the history holds per edit; a paste
+// of a structure array with its undo and redo; moves between two large arrays. The
 // program counts the bytes it and the library ask of operator new, so the figure is what the
 // history keeps (command, its place in the store, its step), not what malloc adds around it.
 #include <benchmark/benchmark.h>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "bench_files.h"
 
@@ -80,6 +82,67 @@ BENCHMARK(BM_EditsAsSeparateSteps)
     ->Arg(1000000)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+
+// A paste of a 100-element structure array into a record, then its undo and redo.
+void BM_PasteStructureArray(benchmark::State& state) {
+  std::string text = "<Item0><Mods>";
+  for (int i = 0; i < 100; ++i) {
+    text += "<Modifier __type=\"Modifier\" Stat=\"Luck\" Amount=\"" + std::to_string(i) + "\"/>";
+  }
+  text += "</Mods></Item0>";
+  Files().Load();
+  const uint64_t item = DB_GetRecordByName("Item0");
+  double paste = 0;
+  double undo = 0;
+  double redo = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    DB_DataStruct_Deserialize(item, text.c_str(), "Mods");
+    paste += SecondsSince(start);
+    start = std::chrono::steady_clock::now();
+    DB_Undo();
+    undo += SecondsSince(start);
+    start = std::chrono::steady_clock::now();
+    DB_Redo();
+    redo += SecondsSince(start);
+    DB_Undo();
+  }
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["paste_us"] = paste * 1e6 / runs;
+  state.counters["undo_us"] = undo * 1e6 / runs;
+  state.counters["redo_us"] = redo * 1e6 / runs;
+}
+
+// Moves of one structure between two arrays of range(0) elements each (records created from
+// defaults, whose arrays hold at most 9,999 elements), back and forth.
+void BM_MoveBetweenArrays(benchmark::State& state) {
+  Files().Load();
+  const int64_t size = state.range(0);
+  uint64_t fields[2];
+  for (int r = 0; r < 2; ++r) {
+    const uint64_t record =
+        DB_CreateRecord("Item", "bench-scratch/", r == 0 ? "MoveFrom" : "MoveTo");
+    fields[r] = DB_DataStruct_FieldByName(record, "Mods");
+    DB_BeginCommandChain();
+    while (static_cast<int64_t>(DB_DataField_GetArrayElementCount(fields[r])) < size) {
+      DB_DataField_AddArrayElementStruct(fields[r], 0, 0xFFFFFFFFu);
+    }
+    DB_EndCommandChain();
+  }
+  const uint64_t moving = DB_DataField_GetValueAsStruct(fields[0], static_cast<int32_t>(size / 2));
+  int direction = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        DB_DataField_MoveArrayElementFrom(fields[direction], moving, fields[1 - direction]));
+    direction = 1 - direction;
+  }
+  state.counters["move_us"] =
+      benchmark::Counter(static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_PasteStructureArray)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MoveBetweenArrays)->Arg(1000)->Arg(9000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -361,29 +361,28 @@ ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
 bool CDataStruct::DetachHeld(THandle handle) {
   CDataStruct* held = ResolveAnyState<CDataStruct>(handle);
   if (!held || held->IsRecord() || held->parentHandle_ != GetHandle()) return false;
-  if (FindDetached(handle)) return true;
+  if (extras_ && extras_->detached.count(handle) != 0) return true;
   bool stillHeld = false;
   ForEachOwnedHandle([&](const FieldEntry&, THandle owned) { stillHeld |= owned == handle; });
   if (stillHeld) return false;
   if (held->IsInstated()) ObjectRegistry::Instance().UninstateObject(handle);
-  GetExtras().detached.emplace_back(held);
+  GetExtras().detached.emplace(handle, ObjectPtr<CDataStruct>(held));
   return true;
 }
 
-ObjectPtr<CDataStruct>* CDataStruct::FindDetached(THandle handle) {
+ObjectPtr<CDataStruct> CDataStruct::TakeDetached(THandle handle) {
   if (!extras_) return nullptr;
-  for (ObjectPtr<CDataStruct>& kept : extras_->detached) {
-    if (kept->GetHandle() == handle) return &kept;
-  }
-  return nullptr;
+  const auto kept = extras_->detached.find(handle);
+  if (kept == extras_->detached.end()) return nullptr;
+  ObjectPtr<CDataStruct> taken = std::move(kept->second);
+  extras_->detached.erase(kept);
+  return taken;
 }
 
 bool CDataStruct::ReattachHeld(THandle handle) {
-  ObjectPtr<CDataStruct>* kept = FindDetached(handle);
-  if (!kept) return false;
   // The field that holds the handle owns the structure from here on.
-  CDataStruct* held = kept->release();
-  std::erase_if(extras_->detached, [](const ObjectPtr<CDataStruct>& entry) { return !entry; });
+  CDataStruct* held = TakeDetached(handle).release();
+  if (!held) return false;
   if (IsInstated() && !held->IsInstated()) ObjectRegistry::Instance().ReinstateObject(handle);
   return true;
 }
@@ -452,22 +451,15 @@ void CDataStruct::ResolveReferences() {
 }
 
 bool CDataStruct::PassDetached(THandle handle, CDataStruct& to) {
-  ObjectPtr<CDataStruct>* kept = FindDetached(handle);
-  if (!kept) return false;
-  if (&to == this) return true;
-  ObjectPtr<CDataStruct> moving = std::move(*kept);
-  std::erase_if(extras_->detached, [](const ObjectPtr<CDataStruct>& entry) { return !entry; });
+  if (&to == this) return extras_ && extras_->detached.count(handle) != 0;
+  ObjectPtr<CDataStruct> moving = TakeDetached(handle);
+  if (!moving) return false;
   moving->parentHandle_ = to.GetHandle();
-  to.GetExtras().detached.push_back(std::move(moving));
+  to.GetExtras().detached.emplace(handle, std::move(moving));
   return true;
 }
 
-void CDataStruct::DestroyDetached(THandle handle) {
-  if (ObjectPtr<CDataStruct>* kept = FindDetached(handle)) {
-    ObjectPtr<CDataStruct> doomed = std::move(*kept);
-    std::erase_if(extras_->detached, [](const ObjectPtr<CDataStruct>& entry) { return !entry; });
-  }
-}
+void CDataStruct::DestroyDetached(THandle handle) { TakeDetached(handle); }
 
 void CDataStruct::ReplaceHeld(CDataField& field, THandle handle) {
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -216,7 +217,8 @@ class CDataStruct : public CDataObject {
   struct Extras {
     std::string urlText;
     std::optional<std::string> userData;
-    std::vector<ObjectPtr<CDataStruct>> detached;  // replaced by re-reading or removed by edits
+    // Replaced by re-reading or taken out by edits, by handle.
+    std::unordered_map<THandle, ObjectPtr<CDataStruct>> detached;
   };
 
   Extras& GetExtras();
@@ -239,8 +241,8 @@ class CDataStruct : public CDataObject {
   ObjectPtr<CDataStruct> CreateChild() const;
   // DetachHeld for a structure that re-reading replaced.
   void KeepReplaced(THandle handle) { DetachHeld(handle); }
-  // The kept structure's place in the detached list, or null.
-  ObjectPtr<CDataStruct>* FindDetached(THandle handle);
+  // Takes the structure out of the detached list (null when it is not kept there).
+  ObjectPtr<CDataStruct> TakeDetached(THandle handle);
   // Element 0 of an owning field becomes handle; the structure it held before is kept replaced.
   void ReplaceHeld(CDataField& field, THandle handle);
 

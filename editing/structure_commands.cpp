@@ -1,5 +1,7 @@
 #include "editing/structure_commands.h"
 
+#include <unordered_set>
+
 #include "base/log.h"
 
 namespace Database {
@@ -29,6 +31,20 @@ void GiveBack(CDataStruct& holder, THandle handle, THandle previousParent) {
 
 void DestroyIfDetached(THandle handle, THandle holder) {
   if (CDataStruct* keeper = ResolveAnyState<CDataStruct>(holder)) keeper->DestroyDetached(handle);
+}
+
+// Destroys the structures of gone that keep does not name and that are detached now; a nested
+// one goes with the structure above it.
+void DestroyDetachedOnlyIn(const CDataStruct::TreeState& gone, const CDataStruct::TreeState& keep) {
+  std::unordered_set<THandle> kept;
+  for (const auto& node : keep.nodes) kept.insert(node.structure);
+  for (const auto& node : gone.nodes) {
+    const CDataStruct* structure = ResolveAnyState<CDataStruct>(node.structure);
+    if (!structure || structure->IsInstated() || kept.count(node.structure) != 0) continue;
+    if (CDataStruct* parent = ResolveAnyState<CDataStruct>(structure->GetParentHandle())) {
+      parent->DestroyDetached(node.structure);
+    }
+  }
 }
 
 }  // namespace
@@ -156,6 +172,14 @@ void Command_StructSetPolymorphicType::Undo() {
   if (!structure || !Applied()) return;
   structure->SetPolymorphicType(previousType_);
   NoteReverted(*structure);
+}
+
+Command_Deserialize::~Command_Deserialize() {
+  if (Applied() && before_ && after_) DestroyDetachedOnlyIn(*before_, *after_);
+}
+
+void Command_Deserialize::Discard() {
+  if (!Applied() && before_ && after_) DestroyDetachedOnlyIn(*after_, *before_);
 }
 
 bool Command_Deserialize::Execute() {

@@ -108,6 +108,10 @@ class Command_Deserialize final : public CStructCommand {
         text_(std::move(text)),
         filter_(filter ? std::optional<std::string>(filter) : std::nullopt) {}
 
+  // Destroys the structures only the undone paste held (Discard) or only the state before it held
+  // (when the history lets go of the applied paste).
+  ~Command_Deserialize() override;
+  void Discard() override;
   bool Execute() override;
   void Undo() override;
 

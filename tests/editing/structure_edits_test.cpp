@@ -205,6 +205,11 @@ TEST_F(StructureEdits, PasteUndoAndRedoKeepHandles) {
   EXPECT_TRUE(DB_DataStruct_CanDeserialize(pasted, "<parts id=\"3\"/>"));
   EXPECT_FALSE(DB_DataStruct_CanDeserialize(pasted, "<!-- note --><parts id=\"3\"/>"));
   EXPECT_FALSE(DB_DataStruct_CanDeserialize(pasted, "<others x=\"3\"/>"));
+  DB_Undo();
+  DB_Undo();
+  DB_DataField_SetValueAsInt32(DB_DataStruct_FieldByName(first, "id"), 12, 0);
+  EXPECT_FALSE(Exists(pasted));  // no step can bring the paste back
+  EXPECT_TRUE(Exists(first));
 }
 
 TEST_F(StructureEdits, DuplicateAppendsACopyWithoutTouchingTheExportText) {
