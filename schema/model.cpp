@@ -27,6 +27,14 @@ constexpr const char* kDuplicateEnumerable =
 constexpr LogSite kUpdateCommonSite{"Schema", 137, "Schema::UpdateCommonKeyValuePairs"};
 constexpr const char* kFieldIsNull = "pField is NULL..";
 
+// The value rounded to the nearest 32-bit float and widened back. The rounding passes through a
+// volatile float because g++ 12's SLP vectoriser, pairing the min and max readings at -O2 and
+// above, drops a plain narrowing-then-widening cast and leaves the values unrounded.
+double RoundedToFloat(double value) {
+  volatile float rounded = static_cast<float>(value);
+  return static_cast<double>(rounded);
+}
+
 // Upper bound on the steps of any walk up an inheritance chain. The loader refuses cycles, so
 // a chain is never longer than the number of structures; the bound only guarantees that no walk
 // can run without end if a cycle were ever made by hand. The floor covers structures built
@@ -183,7 +191,7 @@ bool UpdateCommonKeyValuePairs(THandle fieldHandle) {
   }
   // Readings as the C runtime makes them: atof rounded through 32-bit float, atoi sign-extended.
   const auto floating = [](const std::string* text) {
-    return text ? static_cast<double>(static_cast<float>(std::atof(text->c_str()))) : 0.0;
+    return text ? RoundedToFloat(std::atof(text->c_str())) : 0.0;
   };
   const auto integer = [](const std::string* text) {
     return text ? static_cast<int64_t>(std::atoi(text->c_str())) : int64_t{0};

@@ -185,12 +185,15 @@ TEST_F(SchemaReflection, RangesKeyValuesAndDescriptions) {
                  "  // [min: 0, max: 1]\n"
                  "  string Text;\n"
                  "  float Ratio;\n"
+                 "  // [min: 0.1, max: 0.5]\n"
+                 "  double d1;\n"
+                 "  // [min: -0.7, max: 1.3, step: 0.2]\n"
+                 "  float f1;\n"
                  "};\n"));
   const uint64_t s = DB_SchemaStruct("S");
   const uint64_t speed = DB_SchemaStruct_GetFieldByName(s, "Speed", false, 0);
   const uint64_t plain = DB_SchemaStruct_GetFieldByName(s, "Plain", false, 0);
   const uint64_t text = DB_SchemaStruct_GetFieldByName(s, "Text", false, 0);
-  const uint64_t ratio = DB_SchemaStruct_GetFieldByName(s, "Ratio", false, 0);
 
   ASSERT_EQ(DB_SchemaField_GetKeyValuesCount(speed), 3u);
   const char* keys[3] = {};
@@ -214,9 +217,24 @@ TEST_F(SchemaReflection, RangesKeyValuesAndDescriptions) {
   EXPECT_EQ(natural[2], 1);
   EXPECT_EQ(DB_SchemaField_GetRange(text), nullptr);
   EXPECT_FALSE(DB_SchemaField_HasRange(text));
-  const auto* floating = static_cast<const double*>(DB_SchemaField_GetRange(ratio));
-  ASSERT_NE(floating, nullptr);
-  EXPECT_EQ(floating[1], 3.4028234663852886e38);
+
+  // Declared Float and Double bounds are rounded through 32-bit float, whatever the build's
+  // optimisation; a missing step is a hundredth of the rounded span.
+  const struct {
+    const char* field;
+    double min, max, step;
+  } floating[] = {{"Ratio", -3.4028234663852886e38, 3.4028234663852886e38, 1.0},
+                  {"d1", 0.10000000149011612, 0.5, (0.5 - 0.10000000149011612) / 100},
+                  {"f1", -0.699999988079071, 1.2999999523162842, 0.20000000298023224}};
+  for (const auto& row : floating) {
+    SCOPED_TRACE(row.field);
+    const auto* range = static_cast<const double*>(
+        DB_SchemaField_GetRange(DB_SchemaStruct_GetFieldByName(s, row.field, false, 0)));
+    ASSERT_NE(range, nullptr);
+    EXPECT_EQ(range[0], row.min);
+    EXPECT_EQ(range[1], row.max);
+    EXPECT_EQ(range[2], row.step);
+  }
 }
 
 // Every export's neutral result, checked with no schema, with stale handles and with handles of
