@@ -65,7 +65,8 @@ const char* DB_Export(uint64_t record) noexcept {
   return text ? text->c_str() : nullptr;
 }
 
-bool DB_ExportAll() noexcept { return Db().ExportAll(); }
+// Writes nothing: hosts call it expecting no record file to change; writing is DB_SaveAll's.
+bool DB_ExportAll() noexcept { return true; }
 
 bool DB_SaveAll() noexcept {
   Db().SaveAll();
@@ -77,9 +78,9 @@ bool DB_DataRecord_Save(uint64_t record) noexcept {
   return found && Db().SaveClean(*found);
 }
 
+// Writes nothing either; hosts read false as "a live record". Writing is DB_DataRecord_Save's.
 bool DB_DataRecord_Export(uint64_t record) noexcept {
-  CDataRecord* found = Resolve<CDataRecord>(record);
-  return found && Db().SaveClean(*found);
+  return Resolve<CDataRecord>(record) == nullptr;
 }
 
 uint64_t DB_CreateRecord(const char* typeName, const char* directory, const char* name) noexcept {

@@ -76,7 +76,8 @@ class CDatabase final : public IRecordStore {
   bool LoadRecord(const char* path, THandle* out);
 
   // ---- Persistence ----
-  // The record in record file form, in exportText; null when the record produced no element.
+  // The record in record file form, written into exportText in place (the buffer keeps its
+  // address while the text fits its capacity); null when the record produced no element.
   const std::string* Export(CDataRecord& record);
   // Writes the record's file (relative to the current directory). False, logged, when the text
   // could not be produced or the file not written. The dirty flag is the caller's.
@@ -85,9 +86,6 @@ class CDatabase final : public IRecordStore {
   bool SaveClean(CDataRecord& record);
   // Saves every dirty record and clears its flag; a record that fails stays dirty.
   void SaveAll();
-  // Saves every record, dirty or not, clearing the flag of each one written. True when every
-  // record was written.
-  bool ExportAll();
 
   // ---- Lifecycle ----
   // Creates, registers and saves a record of the type with default values, named

@@ -10,14 +10,18 @@ constexpr const char* kNothingToSave = "Serialization of record returned NULL.";
 constexpr const char* kCannotWrite =
     "File is not checked out, or is open in another program: \"%s\"";
 constexpr const char* kSaved = "Record Saved: \"%s\" ";
+// Bytes the export buffer holds before its first export: far more than a record file of
+// ordinary size.
+constexpr size_t kExportReserve = 64 * 1024;
 }  // namespace
 
 const std::string* CDatabase::Export(CDataRecord& record) {
-  std::string text;
-  record.WriteFileText(text);
-  if (text.empty()) return nullptr;
-  exportText = std::move(text);
-  return &exportText;
+  // The text is written into the buffer in place, so that a host holding the pointer of one
+  // export reads the next export through it; the reserve makes that hold for any record text
+  // of ordinary size, not only for those shorter than the first one exported.
+  if (exportText.capacity() < kExportReserve) exportText.reserve(kExportReserve);
+  record.WriteFileText(exportText);
+  return exportText.empty() ? nullptr : &exportText;
 }
 
 bool CDatabase::Save(CDataRecord& record) {
@@ -45,15 +49,6 @@ void CDatabase::SaveAll() {
     CDataRecord* record = Resolve<CDataRecord>(handle);
     if (record && record->IsDirty()) SaveClean(*record);
   }
-}
-
-bool CDatabase::ExportAll() {
-  bool allWritten = true;
-  for (const THandle handle : records) {
-    CDataRecord* record = Resolve<CDataRecord>(handle);
-    if (record && !SaveClean(*record)) allWritten = false;
-  }
-  return allWritten;
 }
 
 }  // namespace Database

@@ -133,27 +133,33 @@ TESSELLA_API const uint64_t* DB_GetRecords(void) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_GetRecordByHash(const char* hash) TESSELLA_NOEXCEPT;
 /* The record with this name (letter case ignored), or 0. */
 TESSELLA_API uint64_t DB_GetRecordByName(const char* name) TESSELLA_NOEXCEPT;
-/* The record's name, file name, type name and hash; "" for an invalid handle. */
+/* The record's name; NULL for an invalid handle. */
 TESSELLA_API const char* DB_DataRecord_Name(uint64_t record) TESSELLA_NOEXCEPT;
+/* The record's file name; "" (not NULL) for an invalid handle. */
 TESSELLA_API const char* DB_DataRecord_Filename(uint64_t record) TESSELLA_NOEXCEPT;
+/* The name of the record's type; NULL for an invalid handle or a type that no longer exists. */
 TESSELLA_API const char* DB_DataRecord_SchemaName(uint64_t record) TESSELLA_NOEXCEPT;
+/* The record's hash ("" when it could not be given one); NULL for an invalid handle. */
 TESSELLA_API const char* DB_DataRecord_Hash(uint64_t record) TESSELLA_NOEXCEPT;
 /* True when the record was edited since it was last loaded or saved. */
 TESSELLA_API bool DB_DataRecord_IsDirty(uint64_t record) TESSELLA_NOEXCEPT;
 
 /* ---- Record persistence ----------------------------------------------------------------- */
 
-/* The record in record file form, in the export buffer; "" for an invalid handle. */
+/* The record in record file form, in the export buffer; NULL for an invalid handle. Writes no
+   file. The buffer is written in place, so a pointer from an earlier export shows this text;
+   it is valid until the next export or serialisation. */
 TESSELLA_API const char* DB_Export(uint64_t record) TESSELLA_NOEXCEPT;
-/* Writes every record to its file, dirty or not; each record written is clean afterwards. True
-   when every record was written. */
+/* Writes nothing and changes nothing; always true. To write records use DB_SaveAll or
+   DB_DataRecord_Save. */
 TESSELLA_API bool DB_ExportAll(void) TESSELLA_NOEXCEPT;
 /* Writes every dirty record to its file and clears its dirty flag; a record that cannot be
    written stays dirty. Always true. */
 TESSELLA_API bool DB_SaveAll(void) TESSELLA_NOEXCEPT;
 /* Writes the record to its file and clears its dirty flag. False when it could not be written. */
 TESSELLA_API bool DB_DataRecord_Save(uint64_t record) TESSELLA_NOEXCEPT;
-/* The same as DB_DataRecord_Save: writes the record's file, after which the record is clean. */
+/* Writes nothing and changes nothing: false when the handle names a live record, true for any
+   other handle. To write the record use DB_DataRecord_Save. */
 TESSELLA_API bool DB_DataRecord_Export(uint64_t record) TESSELLA_NOEXCEPT;
 
 /* ---- Record queries --------------------------------------------------------------------- */
@@ -232,7 +238,7 @@ TESSELLA_API const char* DB_SchemaField_GetRecordName(uint64_t schemaField) TESS
 TESSELLA_API uint64_t DB_SchemaField_GetKeyValuesCount(uint64_t schemaField) TESSELLA_NOEXCEPT;
 TESSELLA_API void DB_SchemaField_GetKeyValues(uint64_t schemaField, const char** keys,
                                               const char** values) TESSELLA_NOEXCEPT;
-/* Declared name, and the "desc" key-value (or NULL). */
+/* Declared name, and the "desc" key-value (or NULL); both NULL for an invalid handle. */
 TESSELLA_API const char* DB_SchemaField_GetName(uint64_t schemaField) TESSELLA_NOEXCEPT;
 TESSELLA_API const char* DB_SchemaField_GetDescription(uint64_t schemaField) TESSELLA_NOEXCEPT;
 /* True only when the schema declared both "min" and "max" for a numeric field. */
@@ -240,6 +246,7 @@ TESSELLA_API bool DB_SchemaField_HasRange(uint64_t schemaField) TESSELLA_NOEXCEP
 /* Three 8-byte values min, max, step: double for Float and Double, int64_t for Int8..Int64,
    uint64_t for UInt8..UInt64. NULL for other types. */
 TESSELLA_API const void* DB_SchemaField_GetRange(uint64_t schemaField) TESSELLA_NOEXCEPT;
+/* Declared name; NULL for an invalid handle. */
 TESSELLA_API const char* DB_SchemaEnum_GetName(uint64_t schemaEnum) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_SchemaEnum_GetEnumerableCount(uint64_t schemaEnum) TESSELLA_NOEXCEPT;
 /* Stores the index-th enumerable's name in *out; writes nothing when out of range. */
@@ -273,8 +280,8 @@ TESSELLA_API void DB_EndCommandChain(void) TESSELLA_NOEXCEPT;
 
 /* ---- Field access ----------------------------------------------------------------------- */
 /* index selects the element; single-value fields use 0. Reads of an invalid handle or index
-   return 0, false, NULL or "". Every Set, Add, Remove, Shift, Move, New and Delete is one
-   undoable edit. */
+   return 0, false or "" (a text read never returns NULL). Every Set, Add, Remove, Shift, Move,
+   New and Delete is one undoable edit. */
 
 TESSELLA_API uint64_t DB_DataField_GetSchema(uint64_t field) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_DataField_GetParent(uint64_t field) TESSELLA_NOEXCEPT;
@@ -400,7 +407,8 @@ TESSELLA_API void DB_DataField_DeletePointer(uint64_t field, uint32_t index) TES
 
 /* ---- Structure access ------------------------------------------------------------------- */
 
-/* The structure as XML text in the export buffer; filter (or NULL) limits it to one field. */
+/* The structure as XML text in the export buffer; filter (or NULL) limits it to one field. ""
+   for an invalid handle. */
 TESSELLA_API const char* DB_DataStruct_Serialize(uint64_t dataStruct, const char* filter,
                                                  bool emptyWeakPointers) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_DataStruct_Deserialize(uint64_t dataStruct, const char* text,
@@ -414,13 +422,15 @@ TESSELLA_API void DB_DataStruct_SetPolymorphicType(uint64_t dataStruct,
                                                    uint64_t schemaStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_DataStruct_GetPolymorphicType(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_DataStruct_DuplicateInsideArray(uint64_t dataStruct) TESSELLA_NOEXCEPT;
-/* The declared type's name, and the name of the field holding the structure. */
+/* The declared type's name, and the name of the field holding the structure (a record's own
+   name for a record); "" for an invalid handle. */
 TESSELLA_API const char* DB_DataStruct_Name(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API const char* DB_DataStruct_FieldName(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API void DB_DataStruct_SetUserData(uint64_t dataStruct,
                                             const char* text) TESSELLA_NOEXCEPT;
+/* NULL until user data is set, and for an invalid handle. */
 TESSELLA_API const char* DB_DataStruct_GetUserData(uint64_t dataStruct) TESSELLA_NOEXCEPT;
-/* The structure's path inside its record, or "#Error#". */
+/* The structure's path inside its record, or "#Error#"; "" for an invalid handle. */
 TESSELLA_API const char* DB_DataStruct_URL(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_DataStruct_IsDirty(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_DataStruct_FieldByName(uint64_t dataStruct,
