@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, only those that are missing.
+# Usage: scripts/setup.sh [--bench]   (--bench adds Google Benchmark for TESSELLA_BENCHMARKS)
 set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libtinyxml2-dev uuid-dev)
+for option in "$@"; do
+  case "$option" in
+    --bench) packages+=(libbenchmark-dev) ;;
+    *) echo "usage: $0 [--bench]" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
