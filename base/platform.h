@@ -26,8 +26,15 @@ int CompareNoCase(const char* a, const char* b);
 // "relative to the current directory".
 std::string NativeRecordPath(const std::string& path);
 
-// Writes text to the file at path (NativeRecordPath applied), replacing its content. False when
-// the file cannot be opened or written.
+// Writes text to the file at path (NativeRecordPath applied), replacing its content. False when it
+// could not be written, or when the file exists and is read-only or not a regular file.
+//
+// Promised: the new text is written to a temporary file in the same directory, which then
+// replaces the old file in one step (keeping its permission bits); on any failure the temporary
+// file is removed and the old file is left byte for byte as it was, so a failed save never leaves
+// a cut-short or empty file. Not promised: the data reaching the device (no flush per file, so
+// that saving many records costs what printing and writing them costs), nor surviving a power
+// loss or system crash in between.
 bool WriteTextFile(const std::string& path, const std::string& text);
 
 // Deletes the file at path (NativeRecordPath applied). False when it could not be deleted.

@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <uuid/uuid.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 
 #include "base/platform.h"
 
@@ -66,10 +69,37 @@ std::string NativeRecordPath(const std::string& path) {
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
-  std::ofstream out(NativeRecordPath(path), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  return static_cast<bool>(out.flush());
+  const std::string native = NativeRecordPath(path);
+  struct stat existing {};
+  const bool exists = stat(native.c_str(), &existing) == 0;
+  // The permission bits decide, not access(): a process running as root may write anything.
+  constexpr mode_t kWritable = S_IWUSR | S_IWGRP | S_IWOTH;
+  if (exists && (!S_ISREG(existing.st_mode) || (existing.st_mode & kWritable) == 0)) return false;
+
+  // The text goes to a new file beside the old one, which is replaced only once every byte is
+  // written: a failure at any point leaves the old file as it was.
+  static unsigned counter = 0;
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temporary = native + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool written = !exists || fchmod(fd, existing.st_mode & 07777) == 0;
+  for (size_t done = 0; written && done < text.size();) {
+    const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    written = wrote > 0;
+    if (written) done += static_cast<size_t>(wrote);
+  }
+  written = close(fd) == 0 && written;
+  if (!written || rename(temporary.c_str(), native.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool RemoveFile(const std::string& path) {

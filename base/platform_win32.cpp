@@ -3,7 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <string>
 
 #include "base/platform.h"
 
@@ -34,10 +34,35 @@ void FreeLargeBlock(void* block) {
 std::string NativeRecordPath(const std::string& path) { return path; }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  return static_cast<bool>(out.flush());
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    return false;
+  }
+  // The text goes to a new file beside the old one, which is replaced only once every byte is
+  // written: a failure at any point leaves the old file as it was.
+  static unsigned counter = 0;
+  const std::string temporary =
+      path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool written = true;
+  for (size_t done = 0; written && done < text.size();) {
+    constexpr size_t kMostPerWrite = size_t{1} << 30;
+    const size_t left = text.size() - done;
+    const DWORD chunk = static_cast<DWORD>(left < kMostPerWrite ? left : kMostPerWrite);
+    DWORD wrote = 0;
+    written = WriteFile(file, text.data() + done, chunk, &wrote, nullptr) != 0 && wrote > 0;
+    done += wrote;
+  }
+  written = CloseHandle(file) != 0 && written;
+  if (!written || !MoveFileExA(temporary.c_str(), path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }

@@ -144,7 +144,9 @@ class CDataStruct : public CDataObject {
   const std::string& Serialize(const char* filter, bool emptyWeakPointers);
   // The same text printed into out, leaving the export buffer as it is.
   void SerializeInto(std::string& out, const char* filter, bool emptyWeakPointers);
-  // True when text parses, its first node is an element and that is named as GetName says.
+  // The name of the structure's element: GetName, else its type name (before XmlElementName).
+  const std::string& ElementName() const;
+  // True when text parses, its first node is an element and that is named as Serialize names it.
   bool CanDeserialize(const char* text) const;
   // Reads text into the structure (see Load), registers what it read as pointable in its record,
   // then resolves its weak pointers. Text that does not parse changes nothing (false).
@@ -265,6 +267,10 @@ class CDataStruct : public CDataObject {
   std::vector<FieldEntry> fields_;
   std::unique_ptr<Extras> extras_;
 };
+
+// name as an element name the XML reader accepts: name itself when it is one; otherwise every
+// byte a name may not hold becomes '_', with '_' put in front when the first may not start one.
+std::string XmlElementName(std::string_view name);
 
 // The length a fixed array field is built and read with: the schema's, which a loaded schema keeps
 // within kMaxDefaultElements. A database whose schema failed that check is still usable, so the

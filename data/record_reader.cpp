@@ -451,7 +451,7 @@ bool CDataStruct::CanDeserialize(const char* text) const {
   if (document.Parse(text) != tinyxml2::XML_SUCCESS) return false;
   const XMLElement* first = document.FirstChild() ? document.FirstChild()->ToElement() : nullptr;
   const std::string* name = GetName();
-  return first && name && *name == first->Name();
+  return first && name && XmlElementName(*name) == first->Name();
 }
 
 bool CDataStruct::Deserialize(const char* text, const char* filter) {

@@ -5,8 +5,10 @@
 // %.8g and %.17g conversions, so unsigned entries of 32 bits and less are written as signed.
 #include <tinyxml2.h>
 
+#include <cctype>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "data/data_record.h"
 #include "data/data_struct.h"
@@ -167,17 +169,38 @@ const std::string& CDataStruct::Serialize(const char* filter, bool emptyWeakPoin
   return text;
 }
 
+std::string XmlElementName(std::string_view name) {
+  // The rules the XML reader applies: a name starts with a letter, '_', ':' or any byte of a
+  // multi-byte character, and goes on with those, digits, '.' and '-'.
+  const auto startsName = [](unsigned char c) {
+    return c >= 0x80 || std::isalpha(c) != 0 || c == '_' || c == ':';
+  };
+  const auto continuesName = [&](unsigned char c) {
+    return startsName(c) || std::isdigit(c) != 0 || c == '.' || c == '-';
+  };
+  std::string element;
+  element.reserve(name.size() + 1);
+  if (name.empty() || !startsName(static_cast<unsigned char>(name.front()))) element += '_';
+  for (const char c : name) element += continuesName(static_cast<unsigned char>(c)) ? c : '_';
+  return element;
+}
+
+const std::string& CDataStruct::ElementName() const {
+  const std::string* name = GetName();
+  return name ? *name : GetTypeName();
+}
+
 void CDataStruct::SerializeInto(std::string& out, const char* filter, bool emptyWeakPointers) {
   XMLDocument document;
-  const std::string* name = GetName();
   document.InsertEndChild(
-      WriteElement((name ? *name : GetTypeName()).c_str(), document, filter, emptyWeakPointers));
+      WriteElement(XmlElementName(ElementName()).c_str(), document, filter, emptyWeakPointers));
   Print(document, out);
 }
 
 void CDataRecord::WriteFileText(std::string& out) {
   XMLDocument document;
-  XMLElement* root = WriteElement(GetRecordName().c_str(), document, nullptr, false);
+  XMLElement* root =
+      WriteElement(XmlElementName(GetRecordName()).c_str(), document, nullptr, false);
   document.InsertEndChild(root);
   root->SetAttribute("__hash", GetHash().c_str());
   if (const CSchemaStruct* type = GetSchemaStruct()) {

@@ -1,8 +1,14 @@
 #include "base/platform.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -64,6 +70,43 @@ TEST(Platform, WritesReplacesAndRemovesFilesAtForwardSlashPaths) {
   EXPECT_TRUE(RemoveFile(path));
   EXPECT_FALSE(RemoveFile(path));
   EXPECT_FALSE(WriteTextFile("no_such_directory/x.xml", "text"));
+}
+
+std::string ReadAll(const std::string& path) {
+  std::stringstream content;
+  content << std::ifstream(path, std::ios::binary).rdbuf();
+  return content.str();
+}
+
+// A write that cannot finish leaves the old file byte for byte, and no temporary file behind; a
+// read-only file is refused rather than replaced; a replaced file keeps its permission bits.
+TEST(Platform, FailedWritesLeaveTheOldFile) {
+  const std::string path = "platform_atomic.xml";
+  ASSERT_TRUE(WriteTextFile(path, "old content"));
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4, 4};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(WriteTextFile(path, "a new text longer than the limit") ? 1 : 0);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write reported success";
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  EXPECT_FALSE(WriteTextFile(path, "refused"));
+  EXPECT_EQ(ReadAll(path), "old content");
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(WriteTextFile(path, "new"));
+  struct stat written {};
+  ASSERT_EQ(stat(path.c_str(), &written), 0);
+  EXPECT_EQ(written.st_mode & 0777, 0640u);
+  EXPECT_EQ(ReadAll(path), "new");
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    EXPECT_EQ(entry.path().filename().string().find(path + ".tmp"), std::string::npos);
+  }
+  EXPECT_TRUE(RemoveFile(path));
 }
 
 }  // namespace

@@ -245,6 +245,36 @@ TEST_F(RecordFormat, UnknownTypesNamesAndOrderAreHandled) {
   EXPECT_EQ(Of(Child(record, "stats"), "levels"), (Texts{"3", "0"}));
 }
 
+// Any record name is written as an element name the reader takes back.
+TEST_F(RecordFormat, RecordNamesBecomeValidElementNames) {
+  const struct {
+    const char* name;
+    const char* element;
+  } kCases[] = {{"Sword", "Sword"},
+                {"Item 1", "Item_1"},
+                {"Sword (old)", "Sword__old_"},
+                {"1st", "_1st"},
+                {"-x", "_-x"},
+                {"a.b-c_d:e", "a.b-c_d:e"},
+                {"\xC3\xA9"
+                 "p\xC3\xA9"
+                 "e",
+                 "\xC3\xA9"
+                 "p\xC3\xA9"
+                 "e"},
+                {"", "_"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Database::XmlElementName(c.name), c.element);
+  }
+  UseSchema(kBoxSchema);
+  CDataRecord& box = ReadRecord("Box (2)", R"(<B __type="Box"/>)");
+  std::string text;
+  box.WriteFileText(text);
+  EXPECT_EQ(text.rfind("<Box__2_ ", 0), 0u) << text;
+  EXPECT_TRUE(box.CanDeserialize(box.Serialize(nullptr, false).c_str()));
+}
+
 TEST_F(RecordFormat, AFieldNamedLikeAnInheritedOneSharesItsPlace) {
   UseSchema(
       "struct Base { int32 a; int8[] list; };\nstruct Derived : Base { int32 a; int8[] list; };");
