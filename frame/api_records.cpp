@@ -106,6 +106,5 @@ bool DB_RemoveRecord(uint64_t record, bool deleteFile) noexcept {
 bool DB_DataRecord_Rename(uint64_t record, const char* newName) noexcept {
   CDataRecord* found = Resolve<CDataRecord>(record);
   if (!found || !newName) return false;
-  CDatabase::RenameRecord(*found, newName);
-  return true;
+  return CDatabase::RenameRecord(*found, newName);
 }

@@ -89,7 +89,9 @@ class CDatabase final : public IRecordStore {
 
   // ---- Lifecycle ----
   // Creates, registers and saves a record of the type with default values, named
-  // "<type>.<name>" and stored at directory + "<type>.<name>.xml". 0 when the name is taken.
+  // "<type>.<name>" and stored at directory + "<type>.<name>.xml". 0 when the name is taken, or
+  // (logged) empty, "." or "..", or holding a path separator, ':', a control character or one of
+  // <>"|?*. A record whose file could not be written stays dirty.
   THandle CreateRecord(const char* typeName, const char* directory, const char* name);
   // Re-reads the record from its file in place (handle, name, hash and registrations stay).
   bool ReloadRecord(THandle record);
@@ -98,7 +100,8 @@ class CDatabase final : public IRecordStore {
   bool RemoveRecord(THandle record, bool deleteFile);
   // The record's file name becomes <directory of the old one>\<newName>.xml; nothing else
   // changes.
-  static void RenameRecord(CDataRecord& record, const char* newName);
+  // False, logged, when newName could lead outside the directory (see CreateRecord).
+  static bool RenameRecord(CDataRecord& record, const char* newName);
 
   // ---- What the data model asks of its store ----
   std::string& ExportBuffer() override { return exportText; }

@@ -1,6 +1,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "base/log.h"
 #include "base/platform.h"
@@ -19,6 +20,22 @@ constexpr const char* kCannotDelete =
     "Could not delete record from disk. \"%s\". Read only? If its versioned, please use Perforce "
     "Delete. ";
 
+constexpr const char* kBadName =
+    "Record name \"%s\" cannot be a file name: it must not be empty, \".\" or \"..\", nor hold "
+    "\\ / : < > \" | ? * or control characters.";
+
+// True when name, as the last part of a file name, stays inside its directory; logged otherwise.
+bool IsFileName(const char* name) {
+  const std::string_view text(name);
+  const bool bad = text.empty() || text == "." || text == ".." ||
+                   std::any_of(text.begin(), text.end(), [](char c) {
+                     return static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+                            std::string_view("\\/:<>\"|?*").find(c) != std::string_view::npos;
+                   });
+  if (bad) LogError(kBadName, name);
+  return !bad;
+}
+
 // Names the record after its file and builds its fields with the type's default values. A type
 // that the schema does not know leaves the record without fields and without a type.
 void InitializeNewRecord(CDataRecord& record, const std::string& typeName,
@@ -34,7 +51,7 @@ void InitializeNewRecord(CDataRecord& record, const std::string& typeName,
 }  // namespace
 
 THandle CDatabase::CreateRecord(const char* typeName, const char* directory, const char* name) {
-  if (!typeName || !directory || !name) return 0;
+  if (!typeName || !directory || !name || !IsFileName(name)) return 0;
   const std::string recordName = std::string(typeName) + "." + name;
   if (GetRecordByName(recordName.c_str()) != 0) {
     LogError(kNameTaken, name);
@@ -48,7 +65,8 @@ THandle CDatabase::CreateRecord(const char* typeName, const char* directory, con
   InitializeNewRecord(record, typeName, fileName);
   SetHash(record, GenerateHash());
   RegisterRecord(std::move(created));
-  Save(record);
+  // A record whose file could not be written lives only in memory until a save succeeds.
+  if (!Save(record)) record.MarkUnsaved();
   return record.GetHandle();
 }
 
@@ -86,12 +104,14 @@ bool CDatabase::RemoveRecord(THandle handle, bool deleteFile) {
   return false;
 }
 
-void CDatabase::RenameRecord(CDataRecord& record, const char* newName) {
+bool CDatabase::RenameRecord(CDataRecord& record, const char* newName) {
+  if (!IsFileName(newName)) return false;
   const std::string& fileName = record.GetFileName();
   const size_t separator = fileName.rfind('\\');
   const std::string directory =
       separator == std::string::npos ? std::string() : fileName.substr(0, separator);
   record.SetFileName(directory + "\\" + newName + ".xml");
+  return true;
 }
 
 }  // namespace Database

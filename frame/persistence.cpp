@@ -40,7 +40,7 @@ bool CDatabase::Save(CDataRecord& record) {
 
 bool CDatabase::SaveClean(CDataRecord& record) {
   if (!Save(record)) return false;
-  record.SetDirty(false);
+  record.MarkSaved();
   return true;
 }
 

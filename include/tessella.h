@@ -171,7 +171,10 @@ TESSELLA_API uint64_t DB_QueryGetResults(uint64_t* out) TESSELLA_NOEXCEPT;
 
 /* ---- Record lifecycle ------------------------------------------------------------------- */
 
-/* Creates a record of the type with default values, to be saved as directory/name.xml. */
+/* Creates a record of the type with default values, named "<typeName>.<name>", and writes it to
+   directory + "<typeName>.<name>.xml" (directory is used as given). 0 when that name is taken, or
+   (logged) when name is empty, "." or "..", or holds \ / : < > " | ? * or a control character.
+   A record whose file could not be written is dirty, so DB_SaveAll writes it. */
 TESSELLA_API uint64_t DB_CreateRecord(const char* typeName, const char* directory,
                                       const char* name) TESSELLA_NOEXCEPT;
 /* Loads one more record file through the callbacks given to DB_Load; 0 on failure. */
@@ -179,12 +182,13 @@ TESSELLA_API uint64_t DB_LoadRecord(const char* path) TESSELLA_NOEXCEPT;
 /* Replaces the record with the content of its file. */
 TESSELLA_API bool DB_ReloadRecord(uint64_t record) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_ReloadRecordByName(const char* name) TESSELLA_NOEXCEPT;
-/* With deleteFile true, deletes the record's file and destroys the record (its undo steps go
-   too); false does nothing. Returns false in every case: success shows in DB_GetRecords and in
+/* With deleteFile true, deletes the record's file and destroys the record (its edits left in the
+   history do nothing when undone or redone); false does nothing. Returns false in every case: success shows in DB_GetRecords and in
    the handle no longer resolving. */
 TESSELLA_API bool DB_RemoveRecord(uint64_t record, bool deleteFile) TESSELLA_NOEXCEPT;
 /* Points the record's file name at <directory>\<newName>.xml for the next save. The record's
-   name and the file on disk stay as they are. */
+   name and the file on disk stay as they are. False (logged) for a name that is empty, "." or
+   "..", or holds \ / : < > " | ? * or a control character. */
 TESSELLA_API bool DB_DataRecord_Rename(uint64_t record, const char* newName) TESSELLA_NOEXCEPT;
 
 /* ---- Schema reflection ------------------------------------------------------------------ */
@@ -268,20 +272,35 @@ TESSELLA_API uint64_t DB_DataRecord_GetPointableStructure(uint64_t record,
 TESSELLA_API uint64_t DB_DataRecord_ResolveURL(uint64_t record, const char* url) TESSELLA_NOEXCEPT;
 
 /* ---- Command history -------------------------------------------------------------------- */
+/* Every edit is recorded as an undo step, also while undo is disabled; a new edit drops the steps
+   that could be redone. DB_Load empties the history and closes an open chain; DB_Close empties it
+   too. An edit whose record was removed since does nothing when it is undone or redone. */
 
+/* Disabling makes the other six do nothing (CanUndo and CanRedo answer false); edits are still
+   recorded and can be undone once undo is enabled again. */
 TESSELLA_API void DB_EnableUndo(bool enable) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_CanUndo(void) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_CanRedo(void) TESSELLA_NOEXCEPT;
+/* Undoes the newest step, its edits newest first; redoes the newest undone step in the order its
+   edits were made. Nothing when there is none. */
 TESSELLA_API void DB_Undo(void) TESSELLA_NOEXCEPT;
 TESSELLA_API void DB_Redo(void) TESSELLA_NOEXCEPT;
-/* Edits between Begin and End undo and redo as one step. */
+/* Edits between Begin and End undo and redo as one step; Begin makes that step at once, so an
+   empty chain is a step too. Chains do not nest. An edit made while the chain's step is no longer
+   the newest (it was undone, or a redo covered it) starts a new step for the chain. */
 TESSELLA_API void DB_BeginCommandChain(void) TESSELLA_NOEXCEPT;
 TESSELLA_API void DB_EndCommandChain(void) TESSELLA_NOEXCEPT;
 
 /* ---- Field access ----------------------------------------------------------------------- */
 /* index selects the element; single-value fields use 0. Reads of an invalid handle or index
    return 0, false or "" (a text read never returns NULL). Every Set, Add, Remove, Shift, Move,
-   New and Delete is one undoable edit. */
+   New and Delete is one undoable edit: it marks the field, its structures and its record dirty,
+   and undo restores the value and the field's flag. A record reads clean exactly when its file
+   holds what memory holds (undoing past a save makes it dirty again).
+   Edits of an invalid handle do nothing and record nothing. Edits the field cannot take (the
+   Set or Add of another kind of value than DB_DataField_GetType names, an index beyond the
+   elements, an array already holding its most elements) are refused with a log line and record
+   nothing. */
 
 TESSELLA_API uint64_t DB_DataField_GetSchema(uint64_t field) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_DataField_GetParent(uint64_t field) TESSELLA_NOEXCEPT;
@@ -319,6 +338,10 @@ TESSELLA_API uint64_t DB_DataField_GetValueAsWeakPointer(uint64_t field,
 TESSELLA_API uint64_t DB_DataField_GetValueAsRecord(uint64_t field,
                                                     int32_t index) TESSELLA_NOEXCEPT;
 
+/* Sets element index (the element count appends one). A value equal to the stored one is still
+   a step, which changes nothing. Texts are copied; NULL is the empty text. A weak pointer refuses
+   a structure whose type is not its declared type or derived from it (logged; nothing changes);
+   an owning field keeps the structure it replaces until the edit leaves the history. */
 TESSELLA_API void DB_DataField_SetValueAsBool(uint64_t field, bool value,
                                               int32_t index) TESSELLA_NOEXCEPT;
 TESSELLA_API void DB_DataField_SetValueAsInt8(uint64_t field, int8_t value,
@@ -356,7 +379,8 @@ TESSELLA_API void DB_DataField_SetValueAsWeakPointer(uint64_t field, uint64_t va
 TESSELLA_API void DB_DataField_SetValueAsRecord(uint64_t field, uint64_t value,
                                                 int32_t index) TESSELLA_NOEXCEPT;
 
-/* Insert an element at index (all bits set appends); return the position used. */
+/* Insert an element before index (0xFFFFFFFF appends); return the position used, or 0xFFFFFFFF
+   when nothing was inserted (refused, or a weak-pointer target of the wrong type). */
 TESSELLA_API uint32_t DB_DataField_AddArrayElementBool(uint64_t field, bool value,
                                                        uint32_t index) TESSELLA_NOEXCEPT;
 TESSELLA_API uint32_t DB_DataField_AddArrayElementInt8(uint64_t field, int8_t value,
@@ -385,6 +409,9 @@ TESSELLA_API uint32_t DB_DataField_AddArrayElementString(uint64_t field, const c
                                                          uint32_t index) TESSELLA_NOEXCEPT;
 TESSELLA_API uint32_t DB_DataField_AddArrayElementEnum(uint64_t field, const char* value,
                                                        uint32_t index) TESSELLA_NOEXCEPT;
+/* Structures and owning pointers: value is a structure to insert, or 0 for a new structure of the
+   field's type. A structure removed by an earlier edit is taken over, with its parent link; undo
+   gives it back. A new structure is destroyed once its step can no longer be redone. */
 TESSELLA_API uint32_t DB_DataField_AddArrayElementStruct(uint64_t field, uint64_t value,
                                                          uint32_t index) TESSELLA_NOEXCEPT;
 TESSELLA_API uint32_t DB_DataField_AddArrayElementPointer(uint64_t field, uint64_t value,
@@ -393,16 +420,24 @@ TESSELLA_API uint32_t DB_DataField_AddArrayElementWeakPointer(uint64_t field, ui
                                                               uint32_t index) TESSELLA_NOEXCEPT;
 TESSELLA_API uint32_t DB_DataField_AddArrayElementReference(uint64_t field, uint64_t value,
                                                             uint32_t index) TESSELLA_NOEXCEPT;
+/* Removes element index of a dynamic array (fixed arrays and single values refuse, logged). A
+   removed structure leaves service with its fields; undo brings back the same handles. */
 TESSELLA_API void DB_DataField_RemoveArrayElement(uint64_t field, uint32_t index) TESSELLA_NOEXCEPT;
-/* Moves element index by distance places. */
+/* Exchanges element index with element index + distance; when either lies outside the array
+   nothing changes, but the step is recorded. */
 TESSELLA_API void DB_DataField_ShiftArrayElement(uint64_t field, uint32_t index,
                                                  int32_t distance) TESSELLA_NOEXCEPT;
-/* Moves a structure element from one array field to another. */
+/* Moves the structure element from the array fromField to the end of the array toField as one
+   undo step (closing a chain the host has open); its parent link follows it. False, with nothing
+   recorded, when the arrays do not hold structures of one type (logged), the structure is not an
+   element of fromField, or toField is full. */
 TESSELLA_API bool DB_DataField_MoveArrayElementFrom(uint64_t fromField, uint64_t element,
                                                     uint64_t toField) TESSELLA_NOEXCEPT;
-/* Creates a new structure of the target schema type in an owning-pointer element. */
-TESSELLA_API void DB_DataField_NewPointer(uint64_t field, uint64_t targetType,
+/* Attaches target (0: a new structure of the field's type) to the empty owning-pointer element
+   index; an element that holds a structure already is logged and left alone. */
+TESSELLA_API void DB_DataField_NewPointer(uint64_t field, uint64_t target,
                                           uint32_t index) TESSELLA_NOEXCEPT;
+/* Empties the owning-pointer element index; its structure leaves service until undo. */
 TESSELLA_API void DB_DataField_DeletePointer(uint64_t field, uint32_t index) TESSELLA_NOEXCEPT;
 
 /* ---- Structure access ------------------------------------------------------------------- */
@@ -411,21 +446,35 @@ TESSELLA_API void DB_DataField_DeletePointer(uint64_t field, uint32_t index) TES
    for an invalid handle. */
 TESSELLA_API const char* DB_DataStruct_Serialize(uint64_t dataStruct, const char* filter,
                                                  bool emptyWeakPointers) TESSELLA_NOEXCEPT;
+/* Replaces the structure (only field filter of it, when not NULL) from text in the form Serialize
+   writes, as one undoable edit; text and filter are copied. Undo and redo bring back the very
+   structures (same handles) that the text replaced or created. False, with nothing recorded, for
+   an invalid handle or a NULL text; text that does not parse records a step that changes
+   nothing. Leaves the export buffer as it is. */
 TESSELLA_API bool DB_DataStruct_Deserialize(uint64_t dataStruct, const char* text,
                                             const char* filter) TESSELLA_NOEXCEPT;
+/* True when text parses, begins with an element, and that element is named as
+   DB_DataStruct_FieldName names the structure. */
 TESSELLA_API bool DB_DataStruct_CanDeserialize(uint64_t dataStruct,
                                                const char* text) TESSELLA_NOEXCEPT;
 /* The record containing the structure, and the structure that owns it (0 for a record). */
 TESSELLA_API uint64_t DB_DataStruct_GetRecord(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_DataStruct_GetParent(uint64_t dataStruct) TESSELLA_NOEXCEPT;
+/* Undoable: the declared type clears the polymorphic type, a type derived from it becomes the
+   polymorphic type and its missing fields are added with default values (undo keeps them); any
+   other type is logged and changes nothing, but records a step. */
 TESSELLA_API void DB_DataStruct_SetPolymorphicType(uint64_t dataStruct,
                                                    uint64_t schemaStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API uint64_t DB_DataStruct_GetPolymorphicType(uint64_t dataStruct) TESSELLA_NOEXCEPT;
+/* Appends a copy of the structure to the array that holds it, as one undoable edit. False when it
+   is not an element of an array or the array is full. Leaves the export buffer as it is. */
 TESSELLA_API bool DB_DataStruct_DuplicateInsideArray(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 /* The declared type's name, and the name of the field holding the structure (a record's own
    name for a record); "" for an invalid handle. */
 TESSELLA_API const char* DB_DataStruct_Name(uint64_t dataStruct) TESSELLA_NOEXCEPT;
 TESSELLA_API const char* DB_DataStruct_FieldName(uint64_t dataStruct) TESSELLA_NOEXCEPT;
+/* Not undoable: a text that differs from the user data marks the structure and its record dirty.
+   NULL changes nothing. */
 TESSELLA_API void DB_DataStruct_SetUserData(uint64_t dataStruct,
                                             const char* text) TESSELLA_NOEXCEPT;
 /* NULL until user data is set, and for an invalid handle. */

@@ -415,6 +415,37 @@ TEST_F(RecordsTest, RenameChangesOnlyTheFileName) {
   EXPECT_FALSE(DB_DataRecord_Rename(rifle, nullptr));
 }
 
+// No name leads a save outside the record's directory.
+TEST_F(RecordsTest, NamesThatCouldLeaveTheDirectoryAreRefused) {
+  const ScratchDirectory dir;
+  AddSchema("items.sch", kSchema);
+  ASSERT_TRUE(Load());
+  const uint64_t rifle = DB_CreateRecord("Weapon", dir.File("").c_str(), "Rifle");
+  const std::string file = DB_DataRecord_Filename(rifle);
+  for (const char* name : {"..\\..\\x", "sub/x", "c:x", "", ".", "..", "a\tb", "a<b", "a|b", "a?",
+                           "a*", "a\"b", "a>b"}) {
+    SCOPED_TRACE(name);
+    Log().Clear();
+    EXPECT_FALSE(DB_DataRecord_Rename(rifle, name));
+    EXPECT_EQ(DB_CreateRecord("Weapon", dir.File("").c_str(), name), 0u);
+    const std::string line = "E Record name \"" + std::string(name) +
+                             "\" cannot be a file name: it must not be empty, \".\" or \"..\", "
+                             "nor hold \\ / : < > \" | ? * or control characters.";
+    EXPECT_EQ(Log().Lines(), LogLines(line + "\n" + line));
+  }
+  EXPECT_EQ(DB_DataRecord_Filename(rifle), file);
+  EXPECT_EQ(DB_GetRecordCount(), 1u);
+  // A new record whose file cannot be written is kept dirty, and no file is left behind.
+  const uint64_t lost = DB_CreateRecord("Weapon", dir.File("missing/").c_str(), "Lost");
+  ASSERT_NE(lost, 0u);
+  EXPECT_TRUE(DB_DataRecord_IsDirty(lost));
+  ASSERT_TRUE(std::filesystem::create_directory(dir.File("missing")));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("missing")));
+  DB_SaveAll();
+  EXPECT_FALSE(DB_DataRecord_IsDirty(lost));
+  EXPECT_FALSE(ScratchDirectory::Read(dir.File("missing/Weapon.Lost.xml")).empty());
+}
+
 TEST_F(RecordsTest, InvalidHandlesGiveNeutralResults) {
   AddSchema("items.sch", kSchema);
   ASSERT_TRUE(Load());

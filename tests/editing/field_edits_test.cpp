@@ -1,0 +1,301 @@
+// Value and array edits through the public header: what each changes, what undo and redo give
+// back, the dirty flags of field and record, and the edits that are refused.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "support/data_fixture.h"
+#include "support/log_capture.h"
+#include "support/scratch_directory.h"
+#include "tessella.h"
+
+namespace {
+
+constexpr const char* kSchema = R"(
+struct Part { int32 id; };
+struct Other { int32 x; };
+record Craft
+{
+    bool flag;
+    int8 small;
+    uint16 u16;
+    int32 i32;
+    LocId loc;
+    uint64 u64;
+    float f;
+    double d;
+    string name;
+    int32[] list;
+    int32[2] pair;
+    Part[] parts;
+    Part * favourite;
+    Part *[] marks;
+    Other @ other;
+    Craft &[] links;
+};
+)";
+
+constexpr const char* kCraft = R"(<Craft __type="Craft" __hash="h1" flag="0" small="1" u16="2"
+    i32="3" loc="4" u64="5" f="0" d="0.5" name="Kestrel" favourite="parts[0]">
+    <list><Entry Value="10"/><Entry Value="20"/><Entry Value="30"/></list>
+    <pair><Entry Value="1"/><Entry Value="2"/></pair>
+    <parts><Part id="1"/><Part id="2"/></parts>
+    <marks><Entry Value="parts[1]"/></marks>
+    <other __type="Other" x="7"/>
+    <links><Entry Value="h1"/><Entry Value="h2"/></links>
+</Craft>
+)";
+
+class FieldEdits : public DataFixture {
+ protected:
+  void SetUp() override {
+    UseSchema(kSchema);
+    craft_ = ReadRecordHandle("Craft", kCraft);
+    ResolveReferences();
+    DB_EnableUndo(true);
+  }
+  uint64_t Field(const char* name) const { return DB_DataStruct_FieldByName(craft_, name); }
+  std::vector<int32_t> Ints(const char* name) const {
+    std::vector<int32_t> values;
+    for (uint64_t i = 0; i < DB_DataField_GetArrayElementCount(Field(name)); ++i) {
+      values.push_back(DB_DataField_GetValueAsInt32(Field(name), static_cast<int32_t>(i)));
+    }
+    return values;
+  }
+  bool Dirty() const { return DB_DataRecord_IsDirty(craft_); }
+
+  uint64_t craft_ = 0;
+};
+
+// Every kind of value: the set shows, marks field and record dirty, and undo and redo swap the
+// values and flags back and forth.
+TEST_F(FieldEdits, SetUndoAndRedoEveryKind) {
+  struct Case {
+    const char* field;
+    std::function<void(uint64_t)> set;
+    std::function<std::string(uint64_t)> read;
+    std::string before;
+    std::string after;
+  };
+  const auto text = [](auto value) { return std::to_string(value); };
+  const Case cases[] = {
+      {"flag", [](uint64_t f) { DB_DataField_SetValueAsBool(f, true, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsBool(f, 0)); }, "0", "1"},
+      {"small", [](uint64_t f) { DB_DataField_SetValueAsInt8(f, -5, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsInt8(f, 0)); }, "1", "-5"},
+      {"u16", [](uint64_t f) { DB_DataField_SetValueAsUInt16(f, 65535, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsUInt16(f, 0)); }, "2", "65535"},
+      {"i32", [](uint64_t f) { DB_DataField_SetValueAsInt32(f, -7, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsInt32(f, 0)); }, "3", "-7"},
+      {"loc", [](uint64_t f) { DB_DataField_SetValueAsLocId(f, 99, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsLocId(f, 0)); }, "4", "99"},
+      {"u64", [](uint64_t f) { DB_DataField_SetValueAsUInt64(f, ~uint64_t{0}, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsUInt64(f, 0)); }, "5",
+       "18446744073709551615"},
+      {"d", [](uint64_t f) { DB_DataField_SetValueAsDouble(f, 0.125, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsDouble(f, 0)); }, text(0.5),
+       text(0.125)},
+      {"name", [](uint64_t f) { DB_DataField_SetValueAsString(f, nullptr, 0); },
+       [](uint64_t f) { return std::string(DB_DataField_GetValueAsString(f, 0)); }, "Kestrel", ""},
+      {"list", [](uint64_t f) { DB_DataField_SetValueAsInt32(f, 40, 3); },
+       [&](uint64_t f) { return text(DB_DataField_GetArrayElementCount(f)); }, "3", "4"},
+      {"links", [](uint64_t f) { DB_DataField_SetValueAsRecord(f, 0, 0); },
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsRecord(f, 0) != 0); }, "1", "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    const uint64_t field = Field(c.field);
+    ASSERT_NE(field, 0u);
+    ASSERT_EQ(c.read(field), c.before);
+    c.set(field);
+    EXPECT_EQ(c.read(field), c.after);
+    EXPECT_TRUE(DB_DataField_IsDirty(field));
+    EXPECT_TRUE(Dirty());
+    DB_Undo();
+    EXPECT_EQ(c.read(field), c.before);
+    EXPECT_FALSE(DB_DataField_IsDirty(field));
+    EXPECT_FALSE(Dirty());
+    DB_Redo();
+    EXPECT_EQ(c.read(field), c.after);
+    EXPECT_TRUE(Dirty());
+    DB_Undo();
+  }
+}
+
+TEST_F(FieldEdits, FloatEqualityIsIeee) {
+  const uint64_t f = Field("f");
+  DB_DataField_SetValueAsFloat(f, -0.0f, 0);  // equal to 0.0: no change
+  EXPECT_FALSE(Dirty());
+  EXPECT_TRUE(DB_CanUndo());
+  DB_DataField_SetValueAsFloat(f, std::numeric_limits<float>::quiet_NaN(), 0);
+  DB_DataField_SetValueAsFloat(f, std::numeric_limits<float>::quiet_NaN(), 0);
+  EXPECT_TRUE(std::isnan(DB_DataField_GetValueAsFloat(f, 0)));
+  DB_Undo();
+  EXPECT_TRUE(std::isnan(DB_DataField_GetValueAsFloat(f, 0)));  // NaN over NaN was a change too
+  DB_Undo();
+  EXPECT_EQ(DB_DataField_GetValueAsFloat(f, 0), 0.0f);
+  EXPECT_FALSE(Dirty());
+}
+
+// The record reads clean only when its file holds what memory holds.
+TEST_F(FieldEdits, RecordDirtyFollowsTheFile) {
+  ScratchDirectory scratch;
+  const uint64_t saved = DB_CreateRecord("Craft", scratch.File("").c_str(), "Saved");
+  ASSERT_NE(saved, 0u);
+  const uint64_t a = DB_DataStruct_FieldByName(saved, "i32");
+  const uint64_t b = DB_DataStruct_FieldByName(saved, "u16");
+  DB_DataField_SetValueAsInt32(a, 1, 0);
+  DB_DataField_SetValueAsUInt16(b, 1, 0);
+  DB_Undo();
+  EXPECT_FALSE(DB_DataField_IsDirty(b));
+  EXPECT_TRUE(DB_DataRecord_IsDirty(saved));  // a's edit is still applied
+  DB_Undo();
+  EXPECT_FALSE(DB_DataRecord_IsDirty(saved));
+
+  DB_Redo();
+  ASSERT_TRUE(DB_DataRecord_Save(saved));
+  DB_Undo();  // the file holds the edit, memory does not
+  EXPECT_TRUE(DB_DataRecord_IsDirty(saved));
+  DB_Redo();  // back to what the file holds
+  EXPECT_FALSE(DB_DataRecord_IsDirty(saved));
+  DB_Undo();
+  DB_DataField_SetValueAsInt32(a, 2, 0);  // the saved state can no longer come back
+  DB_Undo();
+  EXPECT_TRUE(DB_DataRecord_IsDirty(saved));
+  DB_SaveAll();
+  EXPECT_FALSE(DB_DataRecord_IsDirty(saved));
+  EXPECT_NE(ScratchDirectory::Read(scratch.File("Craft.Saved.xml")).find("i32=\"0\""),
+            std::string::npos);
+}
+
+TEST_F(FieldEdits, WeakPointerRefusesAnUnrelatedTarget) {
+  const uint64_t favourite = Field("favourite");
+  const uint64_t part = DB_DataField_GetValueAsWeakPointer(favourite, 0);
+  const uint64_t other = DB_DataField_GetValueAsPointer(Field("other"), 0);
+  ASSERT_NE(other, 0u);
+  Log().Clear();
+  DB_DataField_SetValueAsWeakPointer(favourite, other, 0);
+  EXPECT_EQ(DB_DataField_GetValueAsWeakPointer(favourite, 0), part);
+  EXPECT_EQ(DB_DataField_AddArrayElementWeakPointer(Field("marks"), other, 0xFFFFFFFFu),
+            0xFFFFFFFFu);
+  EXPECT_EQ(DB_DataField_GetArrayElementCount(Field("marks")), 1u);
+  const std::string rejected =
+      "X File(DataField) Line(172) Function(Database::ValidateWeakPointerTarget) - "
+      "ValidateWeakPointerTarget failed. Weak pointer type is \"Part\". Cannot assign to "
+      "structure of type \"Other\". \n";
+  EXPECT_EQ(Log().Lines(),
+            LogLines(rejected +
+                     "X File(DataField) Line(301) "
+                     "Function(Database::CDataFieldValue<class Database::TDataStructHandle>::"
+                     "SetValue) - Error: ValidateWeakPointerTarget failed. Weak pointer is not "
+                     "pointing to valid type. Value could not be set.\n" +
+                     rejected));
+  EXPECT_FALSE(Dirty());
+  DB_DataField_SetValueAsWeakPointer(favourite, 0, 0);
+  EXPECT_EQ(DB_DataField_GetValueAsWeakPointer(favourite, 0), 0u);
+}
+
+TEST_F(FieldEdits, AddRemoveAndShiftOfValues) {
+  const uint64_t list = Field("list");
+  EXPECT_EQ(DB_DataField_AddArrayElementInt32(list, 40, 0xFFFFFFFFu), 3u);
+  EXPECT_EQ(DB_DataField_AddArrayElementInt32(list, 5, 0), 0u);
+  EXPECT_EQ(Ints("list"), (std::vector<int32_t>{5, 10, 20, 30, 40}));
+  DB_DataField_RemoveArrayElement(list, 2);
+  DB_DataField_ShiftArrayElement(list, 3, -3);
+  EXPECT_EQ(Ints("list"), (std::vector<int32_t>{40, 10, 30, 5}));
+  DB_DataField_ShiftArrayElement(list, 3, 1);  // past the end: recorded, changes nothing
+  EXPECT_EQ(Ints("list"), (std::vector<int32_t>{40, 10, 30, 5}));
+  DB_Undo();
+  DB_Undo();
+  EXPECT_EQ(Ints("list"), (std::vector<int32_t>{5, 10, 30, 40}));
+  DB_Redo();  // from the shift's own index, not from where the element went
+  EXPECT_EQ(Ints("list"), (std::vector<int32_t>{40, 10, 30, 5}));
+  for (int i = 0; i < 4; ++i) DB_Undo();
+  EXPECT_EQ(Ints("list"), (std::vector<int32_t>{10, 20, 30}));
+  EXPECT_FALSE(Dirty());
+}
+
+TEST_F(FieldEdits, RefusedEditsRecordNothing) {
+  struct Case {
+    const char* name;
+    std::function<void()> edit;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"fixed array remove", [&] { DB_DataField_RemoveArrayElement(Field("pair"), 0); },
+       "X File(DataAccessBridge) Line(1185) Function(DB_DataField_RemoveArrayElement) - "
+       "Attempting to remove from fixed array, not allowed! Field is\"pair\""},
+      {"fixed array full", [&] { DB_DataField_AddArrayElementInt32(Field("pair"), 1, 0); },
+       "E Field \"pair\" already holds its most elements (2); the edit was refused."},
+      {"single value remove", [&] { DB_DataField_RemoveArrayElement(Field("i32"), 0); },
+       "E Field \"i32\" is not an array; elements are removed only from dynamic arrays."},
+      {"remove past the end", [&] { DB_DataField_RemoveArrayElement(Field("list"), 3); },
+       "E Element 3 is outside field \"list\", which holds 3 elements; the edit was refused."},
+      {"set past the end", [&] { DB_DataField_SetValueAsInt32(Field("list"), 1, 4); },
+       "E Element 4 is outside field \"list\", which holds 3 elements; the edit was refused."},
+      {"another kind", [&] { DB_DataField_SetValueAsString(Field("i32"), "x", 0); },
+       "E Field \"i32\" holds another kind of value; the edit was refused."},
+      {"stale handle", [&] { DB_DataField_SetValueAsInt32(craft_ + 100000, 1, 0); }, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Log().Clear();
+    c.edit();
+    EXPECT_FALSE(DB_CanUndo());
+    EXPECT_EQ(Log().Lines(), LogLines(c.logged));
+  }
+  EXPECT_FALSE(Dirty());
+}
+
+// A removed structure leaves service with its fields and comes back with the same handle and
+// contents; a weak pointer's target stays where it is.
+TEST_F(FieldEdits, RemovedStructuresComeBack) {
+  const uint64_t parts = Field("parts");
+  const uint64_t second = DB_DataField_GetValueAsStruct(parts, 1);
+  const uint64_t id = DB_DataStruct_FieldByName(second, "id");
+  DB_DataField_RemoveArrayElement(Field("marks"), 0);
+  EXPECT_EQ(DB_DataStruct_URL(second), std::string("parts[1]"));
+  DB_DataField_RemoveArrayElement(parts, 1);
+  EXPECT_EQ(DB_DataStruct_URL(second), std::string());
+  EXPECT_EQ(DB_DataField_GetValueAsInt32(id, 0), 0);
+  DB_DataField_SetValueAsInt32(id, 5, 0);
+  EXPECT_FALSE(DB_CanRedo());
+  const uint64_t pointables = DB_DataRecord_PointableStructureCount(craft_);
+  DB_Undo();
+  DB_Undo();
+  EXPECT_EQ(DB_DataField_GetValueAsStruct(parts, 1), second);
+  EXPECT_EQ(DB_DataField_GetValueAsInt32(id, 0), 2);
+  EXPECT_EQ(DB_DataRecord_PointableStructureCount(craft_), pointables + 1);
+  EXPECT_EQ(DB_DataField_GetValueAsWeakPointer(Field("marks"), 0), second);
+}
+
+// Setting an owning pointer hands the structure it held to its holder until undo.
+TEST_F(FieldEdits, ReplacedOwnedStructureIsKeptForUndo) {
+  const uint64_t other = Field("other");
+  const uint64_t held = DB_DataField_GetValueAsPointer(other, 0);
+  DB_DataField_SetValueAsPointer(other, 0, 0);
+  EXPECT_EQ(DB_DataStruct_GetRecord(held), 0u);
+  DB_Undo();
+  EXPECT_EQ(DB_DataField_GetValueAsPointer(other, 0), held);
+  EXPECT_EQ(DB_DataStruct_GetRecord(held), craft_);
+}
+
+// A reference that waits for its record keeps waiting on its own element.
+TEST_F(FieldEdits, PendingReferencesMoveWithTheirElements) {
+  const uint64_t holder = ReadRecordHandle("Holder", R"(<Holder __type="Craft" __hash="h3">
+      <links><Entry Value="h4"/><Entry Value="h3"/></links></Holder>)");
+  const uint64_t late = ReadRecordHandle("Late", R"(<Late __type="Craft" __hash="h4"/>)");
+  const uint64_t links = DB_DataStruct_FieldByName(holder, "links");
+  EXPECT_EQ(DB_DataField_AddArrayElementReference(links, craft_, 0), 0u);
+  DB_DataField_ShiftArrayElement(links, 0, 2);
+  EXPECT_EQ(DB_DataField_GetValueAsRecord(links, 0), holder);
+  EXPECT_EQ(DB_DataField_GetValueAsRecord(links, 1), late);
+  EXPECT_EQ(DB_DataField_GetValueAsRecord(links, 2), craft_);
+}
+
+}  // namespace
