@@ -164,9 +164,15 @@ TESSELLA_API bool DB_DataRecord_Export(uint64_t record) TESSELLA_NOEXCEPT;
 
 /* ---- Record queries --------------------------------------------------------------------- */
 
-/* Runs a query ("SELECT ..."); returns the number of records found. */
+/* Runs a query ("SELECT ..."); returns the number of records found, which become the results.
+   A query that does not parse (logged), and a NULL query, return 0 and KEEP the previous
+   results: the 0 is not their number. */
 TESSELLA_API uint64_t DB_Query(const char* query) TESSELLA_NOEXCEPT;
-/* Copies the last query's record handles into out (may be NULL); returns their number. */
+/* Copies ALL of the current results into out and returns their number; with out NULL it only
+   returns the number. Size out by that number, never by what DB_Query returned:
+     uint64_t count = DB_QueryGetResults(NULL);
+     uint64_t* handles = malloc(count * sizeof *handles);
+     DB_QueryGetResults(handles); */
 TESSELLA_API uint64_t DB_QueryGetResults(uint64_t* out) TESSELLA_NOEXCEPT;
 
 /* ---- Record lifecycle ------------------------------------------------------------------- */

@@ -176,8 +176,9 @@ TEST_F(QueryTest, ResultsOutliveTheDatabase) {
   ASSERT_EQ(DB_Query("SELECT RECORDS WHERE RECORD_TYPE=Armour"), 1u);
   const uint64_t plate = DB_GetRecordByName("Plate");
   DB_Close();
+  ASSERT_EQ(DB_QueryGetResults(nullptr), 1u);
   uint64_t handle = 0;
-  EXPECT_EQ(DB_QueryGetResults(&handle), 1u);
+  DB_QueryGetResults(&handle);
   EXPECT_EQ(handle, plate);
   EXPECT_EQ(DB_DataRecord_Name(handle), nullptr);
 }
