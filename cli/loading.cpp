@@ -1,5 +1,6 @@
 #include "loading.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -31,9 +32,12 @@ RelayState& Relay() {
 }
 
 // The file callbacks are plain function pointers, so the directory they read lives here. The
-// loader is told how much room the library made from the size reported last.
+// library makes room for the size reported for a path and then asks for that path: the loader
+// writes exactly that many bytes, so a file that changed in between is cut or padded with zeros,
+// never written past the room.
 struct FileRoot {
   fs::path dir;
+  std::string lastReportedPath;
   uint32_t lastReportedSize = 0;
 };
 
@@ -46,13 +50,17 @@ uint32_t SizeFile(const char* path) noexcept {
   std::error_code error;
   const uintmax_t size = fs::file_size(Files().dir / path, error);
   const bool fits = !error && size <= std::numeric_limits<uint32_t>::max();
+  Files().lastReportedPath = path;
   Files().lastReportedSize = fits ? static_cast<uint32_t>(size) : 0;
   return Files().lastReportedSize;
 }
 
 void LoadFile(const char* path, char* buffer) noexcept {
+  const uint32_t room = Files().lastReportedPath == path ? Files().lastReportedSize : 0;
   std::ifstream in(Files().dir / path, std::ios::binary);
-  in.read(buffer, static_cast<std::streamsize>(Files().lastReportedSize));
+  in.read(buffer, static_cast<std::streamsize>(room));
+  const auto got = static_cast<uint32_t>(std::max<std::streamsize>(in.gcount(), 0));
+  std::fill(buffer + got, buffer + room, '\0');
 }
 
 bool StderrIsTerminal() {

@@ -48,21 +48,32 @@ static FILE* OpenBelowDataDir(const char* path) {
   return fopen(full, "rb");
 }
 
+/* The library asks for a file's size, makes room for that many bytes and then asks for the file:
+   what was reported is remembered, so that a file that changes in between is never written past
+   that room (a longer one is cut, a shorter one padded with zeros). */
+static char reportedPath[kMaxPath];
+static uint32_t reportedSize;
+
 static uint32_t SizeFile(const char* path) {
   FILE* file = OpenBelowDataDir(path);
   long size = 0;
   if (!file) return 0;
   if (fseek(file, 0, SEEK_END) == 0) size = ftell(file);
   fclose(file);
-  return size > 0 ? (uint32_t)size : 0;
+  snprintf(reportedPath, sizeof reportedPath, "%s", path);
+  reportedSize = size > 0 && (unsigned long)size <= UINT32_MAX ? (uint32_t)size : 0;
+  return reportedSize;
 }
 
 static void LoadFile(const char* path, char* buffer) {
-  uint32_t size = SizeFile(path);
+  const uint32_t room = strcmp(path, reportedPath) == 0 ? reportedSize : 0;
+  size_t got = 0;
   FILE* file = OpenBelowDataDir(path);
-  if (!file) return;
-  if (fread(buffer, 1, size, file) != size) buffer[0] = '\0';
-  fclose(file);
+  if (file) {
+    got = fread(buffer, 1, room, file);
+    fclose(file);
+  }
+  memset(buffer + got, 0, room - got);
 }
 
 static int ComparePaths(const void* a, const void* b) {
