@@ -145,8 +145,8 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
     steps.Step(path.c_str());
   }
   // Phase 3: the whole schema.
-  if (!Schema::CheckDuplicateFieldNames() || !Schema::CheckStructuresDoNotContainThemselves() ||
-      !Schema::CheckDefaultValueSizes()) {
+  if (!Schema::CheckDuplicateFieldNames() || !Schema::CheckInheritanceDepth() ||
+      !Schema::CheckStructuresDoNotContainThemselves() || !Schema::CheckDefaultValueSizes()) {
     LogMessage("%s", kDatabaseFailed);
     return false;
   }

@@ -21,6 +21,8 @@ constexpr const char* kDuplicateFieldName =
 constexpr const char* kContainsItself =
     "Schema: Structure %s contains itself by value through field %s. Make the field an owning "
     "pointer (@) or a dynamic array.";
+constexpr const char* kTooManyAncestors =
+    "Schema: Structure %s inherits from more than %d ancestors. Shorten its inheritance chain.";
 constexpr const char* kNestsTooDeep =
     "Schema: Structure %s nests structures by value more than %d levels deep through field %s. "
     "Make the field an owning pointer (@) or a dynamic array.";
@@ -207,6 +209,22 @@ bool CheckStructuresDoNotContainThemselves() {
   for (const THandle handle : SchemaRegistry::Instance().SchemaStructs()) {
     const CSchemaStruct* structure = Resolve<CSchemaStruct>(handle);
     if (structure && !search.Check(*structure)) return false;
+  }
+  return true;
+}
+
+bool CheckInheritanceDepth() {
+  for (const THandle handle : SchemaRegistry::Instance().SchemaStructs()) {
+    const CSchemaStruct* structure = Resolve<CSchemaStruct>(handle);
+    int ancestors = 0;
+    for (const CSchemaStruct* level = structure ? structure->GetParent() : nullptr;
+         level && ancestors <= kMaxInheritanceDepth; level = level->GetParent()) {
+      ++ancestors;
+    }
+    if (ancestors > kMaxInheritanceDepth) {
+      LogError(kTooManyAncestors, structure->GetName().c_str(), kMaxInheritanceDepth);
+      return false;
+    }
   }
   return true;
 }

@@ -35,6 +35,10 @@ bool CheckDuplicateFieldNames();
 // built. Logs the first such structure with the field that closes the loop and returns false.
 bool CheckStructuresDoNotContainThemselves();
 
+// Third phase as well: a structure with more than kMaxInheritanceDepth ancestors would lose the
+// fields of the ones beyond. Logs the first such structure and returns false.
+bool CheckInheritanceDepth();
+
 // Third phase as well, after CheckStructuresDoNotContainThemselves: a structure whose default
 // value would hold more than kMaxDefaultElements elements could not be built. Logs the first
 // such structure with the field that takes it over and returns false.
