@@ -1,6 +1,9 @@
 #include "base/object_registry.h"
 
 #include <memory>
+#include <new>
+
+#include "base/log.h"
 
 namespace Database {
 
@@ -10,14 +13,8 @@ ObjectRegistry& ObjectRegistry::Instance() {
 }
 
 void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
-  object.instated_ = false;
-  object.Initialize();
-  if (!createOutOfService) {
-    object.BeginInstate();
-    object.instated_ = true;
-    object.EndInstate();
-  }
-  const THandle handle = nextHandle_++;
+  // The slot is made first: when that fails for want of memory, nothing has changed.
+  const THandle handle = nextHandle_;
   const THandle index = handle >> kPageBits;
   if (index == pages_.size()) pages_.emplace_back();
   std::unique_ptr<Page>& page = pages_[index];
@@ -30,6 +27,14 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
     }
     page->slots.fill(nullptr);
   }
+  object.instated_ = false;
+  object.Initialize();
+  if (!createOutOfService) {
+    object.BeginInstate();
+    object.instated_ = true;
+    object.EndInstate();
+  }
+  ++nextHandle_;
   object.handle_ = handle;
   page->slots[handle & (kPageSlots - 1)] = &object;
   ++page->live;
@@ -73,9 +78,17 @@ void ObjectRegistry::DestroyObject(THandle handle) {
   page->slots[handle & (kPageSlots - 1)] = nullptr;
   // A page all of whose handles have been given out goes back to the spares once empty.
   if (--page->live == 0 && (nextHandle_ >> kPageBits) > index) {
-    sparePages_.push_back(std::move(page));
+    try {
+      sparePages_.push_back(std::move(page));
+    } catch (const std::bad_alloc&) {
+      page.reset();
+    }
   }
   std::unique_ptr<CDataObject> destroyed(object);
+}
+
+void LogOutOfMemory() {
+  LogError("Out of memory: the call was abandoned and returned its neutral result.");
 }
 
 }  // namespace Database

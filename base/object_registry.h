@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -30,9 +31,8 @@ class ObjectRegistry {
   template <class T>
   T* RegisterObject(std::unique_ptr<T> object, bool createOutOfService = false) {
     static_assert(std::is_base_of_v<CDataObject, T>);
-    T* raw = object.release();
-    Enter(*raw, createOutOfService);
-    return raw;
+    Enter(*object, createOutOfService);
+    return object.release();
   }
 
   // The object when the handle names a live object in service; null otherwise.
@@ -77,18 +77,46 @@ T* Resolve(THandle handle) {
   return object && T::MatchesKind(object->GetObjectKind()) ? static_cast<T*>(object) : nullptr;
 }
 
+// Logs that the work of an export was abandoned because memory ran out.
+void LogOutOfMemory();
+
+// The export wrappers run their work through this: an allocation that fails anywhere below gives
+// the neutral result (logged) instead of an exception leaving the library. What the work had
+// built by then is released by its owners; the library keeps working.
+template <class Neutral, class Work>
+auto Guarded(Neutral neutral, Work&& work) noexcept -> std::invoke_result_t<Work> {
+  using Result = std::invoke_result_t<Work>;
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    LogOutOfMemory();
+    if constexpr (!std::is_void_v<Result>) return static_cast<Result>(neutral);
+  }
+}
+// The same for work without a result.
+template <class Work>
+void Guarded(Work&& work) noexcept {
+  Guarded(0, [&] { work(); });
+}
+
 // The export wrappers' one way from a host's handle to an object: returns use(object) when the
 // handle names a live T in service, else neutral (as use's result type), and use does not run.
+// Runs guarded.
 template <class T, class Neutral, class Use>
-auto WithObject(THandle handle, Neutral neutral, Use&& use) -> std::invoke_result_t<Use, T&> {
+auto WithObject(THandle handle, Neutral neutral, Use&& use) noexcept
+    -> std::invoke_result_t<Use, T&> {
   using Result = std::invoke_result_t<Use, T&>;
-  T* object = Resolve<T>(handle);
-  return object ? use(*object) : static_cast<Result>(neutral);
+  return Guarded(neutral, [&]() -> Result {
+    T* object = Resolve<T>(handle);
+    return object ? use(*object) : static_cast<Result>(neutral);
+  });
 }
 // The same for a use without a result.
 template <class T, class Use>
-void WithObject(THandle handle, Use&& use) {
-  if (T* object = Resolve<T>(handle)) use(*object);
+void WithObject(THandle handle, Use&& use) noexcept {
+  Guarded([&] {
+    if (T* object = Resolve<T>(handle)) use(*object);
+  });
 }
 
 // As Resolve, but an out-of-service object is found too.

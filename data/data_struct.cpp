@@ -72,16 +72,15 @@ void CDataStruct::Initialize() {
 
 void CDataStruct::ReleaseChildren() {
   // A held structure is owned only when it names this structure as its parent: a handle that an
-  // edit stored in a second place is destroyed by its own parent.
-  std::vector<THandle> owned;
+  // edit stored in a second place is destroyed by its own parent. Destroying a child leaves this
+  // structure's fields as they are, and nothing here allocates: this runs when memory is short.
+  ObjectRegistry& registry = ObjectRegistry::Instance();
   ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
     const CDataStruct* child = ResolveAnyState<CDataStruct>(handle);
     if (child && !child->IsRecord() && child->parentHandle_ == GetHandle()) {
-      owned.push_back(handle);
+      registry.DestroyObject(handle);
     }
   });
-  ObjectRegistry& registry = ObjectRegistry::Instance();
-  for (const THandle handle : owned) registry.DestroyObject(handle);
   extras_.reset();
   fields_.clear();
 }

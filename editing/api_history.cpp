@@ -1,6 +1,7 @@
 #include "tessella.h"
 // The public header comes first: it must compile on its own.
 
+#include "base/object_registry.h"
 #include "editing/command_history.h"
 
 using Database::CommandHistory;
@@ -10,7 +11,7 @@ namespace {
 // The host's undo switch gates every history export but DB_EnableUndo; recording goes on.
 void IfEnabled(void (CommandHistory::*operation)()) {
   CommandHistory& history = CommandHistory::Instance();
-  if (history.UndoEnabled()) (history.*operation)();
+  if (history.UndoEnabled()) Database::Guarded([&] { (history.*operation)(); });
 }
 
 bool IfEnabled(bool (CommandHistory::*query)() const) {

@@ -61,8 +61,17 @@ void CommandHistory::DropRedoSteps() {
 
 void CommandHistory::Replay(Steps& from, Steps& to, void (*step)(ICommand&)) {
   if (replaying_ || from.starts.empty()) return;
-  replaying_ = true;
   const size_t start = from.starts.back();
+  // Room first: once commands run, moving them over must not fail.
+  to.commands.reserve(to.commands.size() + (from.commands.size() - start));
+  to.starts.reserve(to.starts.size() + 1);
+  replaying_ = true;
+  // Cleared however the commands end, so that a command that ran out of memory does not leave
+  // the history replaying for good.
+  struct Replaying {
+    bool& flag;
+    ~Replaying() { flag = false; }
+  } replaying{replaying_};
   to.Push();
   for (size_t i = from.commands.size(); i > start; --i) {
     std::unique_ptr<ICommand>& command = from.commands[i - 1];
@@ -71,7 +80,6 @@ void CommandHistory::Replay(Steps& from, Steps& to, void (*step)(ICommand&)) {
   }
   from.commands.resize(start);
   from.starts.pop_back();
-  replaying_ = false;
 }
 
 void CommandHistory::Undo() {

@@ -2,6 +2,7 @@
 // The public header comes first: it must compile on its own.
 
 #include "base/log.h"
+#include "base/object_registry.h"
 #include "frame/database.h"
 
 using Database::CDatabase;
@@ -11,8 +12,10 @@ void RegisterForLogging(LogCallback callback) noexcept { Database::SetLogCallbac
 bool DB_Load(FileLoader fileLoader, FileSizer fileSizer, ProgressCallback progress,
              uint32_t schemaFileCount, const char* const* schemaFiles, uint32_t recordFileCount,
              const char* const* recordFiles) noexcept {
-  return CDatabase::Instance().Open(fileLoader, fileSizer, progress, schemaFileCount, schemaFiles,
-                                    recordFileCount, recordFiles);
+  return Database::Guarded(false, [&] {
+    return CDatabase::Instance().Open(fileLoader, fileSizer, progress, schemaFileCount, schemaFiles,
+                                      recordFileCount, recordFiles);
+  });
 }
 
 void DB_Close() noexcept { CDatabase::Instance().Close(); }

@@ -2,8 +2,10 @@
 
 #include <tinyxml2.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,7 @@
 namespace Database {
 
 namespace {
+constexpr const char* kOutOfMemory = "Out of memory while loading \"%s\"; the database was closed.";
 constexpr LogSite kLoadSite{"Database", 411, "Database::CDatabase::Load"};
 constexpr const char* kMissingCallbacks =
     "FileSizer or FileLoader was not provided on DLL initialization.";
@@ -77,7 +80,16 @@ bool CDatabase::Open(FileLoader loader, FileSizer sizer, ProgressCallback progre
                      uint32_t recordFileCount, const char* const* recordFiles) {
   CommandHistory::Instance().Clear();
   Close();
-  return Load(loader, sizer, progress, schemaFileCount, schemaFiles, recordFileCount, recordFiles);
+  try {
+    return Load(loader, sizer, progress, schemaFileCount, schemaFiles, recordFileCount,
+                recordFiles);
+  } catch (const std::bad_alloc&) {
+    // What the load built goes, so that the host is left with a closed database, not half of one.
+    loadingRecords_ = false;
+    LogError(kOutOfMemory, loadingPath_.data());
+    Close();
+    return false;
+  }
 }
 
 void CDatabase::Close() {
@@ -90,6 +102,10 @@ void CDatabase::Close() {
   records.clear();
   arena_.reset();
   Schema::SchemaRegistry::Instance().ClearSchema();
+}
+
+void CDatabase::NoteLoading(const char* path) {
+  std::snprintf(loadingPath_.data(), loadingPath_.size(), "%s", path);
 }
 
 void CDatabase::NotePendingReferences(THandle field) {
@@ -123,6 +139,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
 
   // Phase 1: every file declares its types, so that phase 2 can resolve any name in any file.
   for (const std::string& path : schemaPaths) {
+    NoteLoading(path.c_str());
     if (const uint32_t size = fileSizer(path.c_str()); size == 0) {
       LogError(kSchemaNotFound, path.c_str());
     } else if (!Schema::PrePassSchemaFile(path, ReadHostFile(path.c_str(), size))) {
@@ -133,6 +150,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   }
   // Phase 2: fields, key-values and parent links.
   for (const std::string& path : schemaPaths) {
+    NoteLoading(path.c_str());
     if (const uint32_t size = fileSizer(path.c_str()); size == 0) {
       LogError(kSchemaNotFound, path.c_str());
     } else {
@@ -162,6 +180,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   for (uint32_t i = 0; recordFiles && i < recordFileCount; ++i) {
     if (!recordFiles[i]) continue;
     THandle loaded = 0;
+    NoteLoading(recordFiles[i]);
     LoadRecord(recordFiles[i], &loaded);
     steps.Step(recordFiles[i]);
   }

@@ -3,6 +3,7 @@
 // itself lives as long as the library.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -141,6 +142,10 @@ class CDatabase final : public IRecordStore {
   // The reference fields noted while records are loaded; resolved and emptied at the end.
   std::vector<THandle> pendingReferenceFields_;
   bool loadingRecords_ = false;
+  // The file the load is reading (cut to fit), for the message when memory runs out: copied
+  // without allocating, since it is read when allocation has failed.
+  void NoteLoading(const char* path);
+  std::array<char, 512> loadingPath_{};
   // The registered records, owned here and index-aligned with records.
   std::vector<ObjectPtr<CDataRecord>> recordObjects_;
   // Reused from file to file, so that loading many records allocates them once.

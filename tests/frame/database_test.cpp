@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
 
 #include "support/log_capture.h"
 #include "support/memory_files.h"
@@ -21,6 +27,63 @@ TEST(DatabaseFrame, LoadWithoutAFileCallbackFailsBeforeReadingAnythingAndCloseIs
       "X File(Database) Line(411) Function(Database::CDatabase::Load) - FileSizer or FileLoader "
       "was not provided on DLL initialization.";
   EXPECT_EQ(capture.Lines(), LogLines(line + "\n" + line));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// A database larger than the memory the process may have: the load fails, naming the record it
+// was reading, with nothing left loaded; the next load works. Also: an inheritance chain deeper
+// than the field walk follows is refused with the structure named.
+TEST(DatabaseFrame, OutOfMemoryFailsTheLoadNotTheHost) {
+  if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer needs more address space";
+  const pid_t child = fork();
+  if (child == 0) {
+    const rlimit limit{size_t{1} << 30, size_t{1} << 30};
+    setrlimit(RLIMIT_AS, &limit);
+    LogCapture capture;
+    MemoryFiles files;
+    files.Add("a.sch", "struct A { int32 x; int32 y; int32 z; }; record R { A[240000] p; };");
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; ++i) {
+      names.push_back("r" + std::to_string(i) + ".xml");
+      files.Add(names.back(), "<R __type=\"R\" __hash=\"h" + std::to_string(i) + "\"/>");
+    }
+    std::vector<const char*> records;
+    for (const std::string& name : names) records.push_back(name.c_str());
+    const char* schema[] = {"a.sch"};
+    const bool loaded = DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 1, schema,
+                                static_cast<uint32_t>(records.size()), records.data());
+    const std::vector<std::string> errors = capture.Texts(TESSELLA_LOG_ERROR);
+    const bool named = !errors.empty() &&
+                       errors.back().find("Out of memory while loading \"r") != std::string::npos;
+    const bool released = DB_GetRecordCount() == 0;
+    std::string chain = "struct S0 { int32 f; };";
+    for (int i = 1; i <= 70; ++i) {
+      chain += " struct S" + std::to_string(i) + " : S" + std::to_string(i - 1) + " { };";
+    }
+    files.Add("a.sch", chain);
+    capture.Clear();
+    const bool chainRefused =
+        !DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 1, schema, 0, nullptr);
+    const bool chainNamed = capture.Texts(TESSELLA_LOG_ERROR) ==
+                            std::vector<std::string>{
+                                "[Error] [Tessella] Schema: Structure S65 inherits from more than "
+                                "64 ancestors. Shorten its inheritance chain."};
+    files.Add("a.sch", "struct A { int32 x; };");
+    const bool recovered =
+        DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 1, schema, 0, nullptr);
+    _exit((!loaded) | (named << 1) | (released << 2) | (chainRefused << 3) | (chainNamed << 4) |
+          (recovered << 5));
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 63) << "bits: failed, named, released, chain refused, chain "
+                                        "named, recovered";
 }
 
 }  // namespace
