@@ -35,11 +35,13 @@ const char* CustomTypeName(uint64_t field) {
 }  // namespace
 
 uint64_t DB_SchemaStruct(const char* name) noexcept {
-  return name ? SchemaRegistry::Instance().FindStructByName(name) : 0;
+  return Database::Guarded(
+      0, [&] { return name ? SchemaRegistry::Instance().FindStructByName(name) : 0; });
 }
 
 uint64_t DB_SchemaEnum(const char* name) noexcept {
-  return name ? SchemaRegistry::Instance().FindEnumByName(name) : 0;
+  return Database::Guarded(
+      0, [&] { return name ? SchemaRegistry::Instance().FindEnumByName(name) : 0; });
 }
 
 const char* DB_SchemaStruct_GetName(uint64_t schemaStruct) noexcept {
