@@ -9,7 +9,6 @@
 #include "schema/lexer.h"
 #include "schema/model.h"
 #include "support/database_fixture.h"
-#include "support/worked_example.h"
 
 namespace {
 
@@ -38,18 +37,6 @@ std::string KeyValue(const Schema::CSchemaStruct* s, const CSchemaField* field, 
 }
 
 class ParserTest : public DatabaseFixture {};
-
-// The exports read the worked example back row by row; what they cannot show is checked here.
-TEST_F(ParserTest, WorkedExampleKeepsWhatTheExportsDoNotShow) {
-  ASSERT_TRUE(LoadSchema(kWorkedExample, "Schema/example.sch"));
-  EXPECT_EQ(Field("Blade", "Runes")->GetFixedArraySize(), 4u);
-  EXPECT_EQ(Field("Armory", "Other")->GetCustomType(), DB_SchemaStruct("Armory"));
-  EXPECT_TRUE(StructNamed("Armory")->IsRecord());
-  EXPECT_FALSE(StructNamed("ItemBase")->IsRecord());
-  EXPECT_TRUE(StructNamed("Blade")->KeyValues().empty());
-  EXPECT_EQ(Log().Lines(), LogLines("M Schema file loaded Schema/example.sch\n"
-                                    "M Records Loaded: 0"));
-}
 
 struct KeyValueCase {
   const char* name;
@@ -190,6 +177,43 @@ TEST_F(ParserTest, CommentsFilesStructuresAndTheEndOfTheText) {
   // The text ends at the first zero byte.
   ASSERT_TRUE(LoadSchema(std::string("struct A { };\0 garbage that is no schema", 41)));
   EXPECT_NE(StructNamed("A"), nullptr);
+}
+
+// Repeated keys and enumerables keep the first; the parser never makes repeated keys for a
+// structure or a field, so they are made here by hand.
+TEST_F(ParserTest, RepeatedKeysAndEnumerablesKeepTheFirstAndKeyValuesNeedALiveField) {
+  Database::ObjectPtr<CSchemaStruct> structure(Database::CreateObject<CSchemaStruct>());
+  structure->SetName("Ship");
+  Database::ObjectPtr<CSchemaField> field(Database::CreateObject<CSchemaField>());
+  field->SetName("Speed");
+  Database::ObjectPtr<Schema::CSchemaEnum> enumeration(
+      Database::CreateObject<Schema::CSchemaEnum>());
+  enumeration->SetName("Colour");
+  for (const char* value : {"1", "2"}) {
+    structure->AddKeyValue("k", value);
+    field->AddKeyValue("k", value);
+    enumeration->AddKeyValue("k", value);
+    enumeration->AddEnumerable("Red");
+    enumeration->AddEnumerableKeyValue("Red", "k", value);
+  }
+  EXPECT_EQ(*structure->GetKeyValue("k") + *field->GetKeyValue("k") +
+                *enumeration->GetKeyValue("k") + *enumeration->GetEnumerableKeyValue("Red", "k"),
+            "1111");
+  EXPECT_EQ(enumeration->Enumerables(), std::vector<std::string>{"Red"});
+  EXPECT_EQ(enumeration->GetEnumerable(1), nullptr);
+  EXPECT_EQ(enumeration->GetEnumerable(-1), nullptr);
+  EXPECT_FALSE(Schema::UpdateCommonKeyValuePairs(0));
+  EXPECT_FALSE(Schema::UpdateCommonKeyValuePairs(enumeration->GetHandle()));
+  const std::string notAField =
+      "X File(Schema) Line(137) Function(Schema::UpdateCommonKeyValuePairs) - pField is NULL..";
+  EXPECT_EQ(Log().Lines(),
+            LogLines("E Key k already exists in KeyValuePair list for Schema Struct Ship\n"
+                     "E Key k already exists in KeyValuePair list for Schema Struct Speed\n"
+                     "E Key k already exists in KeyValuePair list for Schema Struct Colour\n"
+                     "E Enumerable Red already exists in Enum list for Schema Enum Colour\n"
+                     "E Key k already exists in KeyValuePair list for Enumerable Red in Enum "
+                     "Colour\n" +
+                     notAField + "\n" + notAField));
 }
 
 }  // namespace
