@@ -5,7 +5,10 @@ namespace Database {
 bool Command_ArrayElementShift::Execute() {
   CDataField* field = Field();
   const auto index = static_cast<int32_t>(index_);
-  if (!field || index_ >= field->GetCount() || !field->SwapElements(index, distance_)) return true;
+  if (!field || distance_ == 0 || index_ >= field->GetCount() ||
+      !field->SwapElements(index, distance_)) {
+    return true;
+  }
   NoteChanged(*field);
   return true;
 }

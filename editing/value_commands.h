@@ -56,7 +56,7 @@ class Command_ModifyValue final : public CFieldCommand {
     if (!field || !Applied()) return;
     if (appended_) {
       if (index_ < field->GetCount()) field->EraseElement(index_);
-      TakeOwnership(*field, 0, newValue_);
+      TakeOwnership(*field, Element{}, newValue_);
     } else if (index_ < field->GetCount()) {
       Write(*field, oldValue_, newValue_);
     }
