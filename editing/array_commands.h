@@ -94,6 +94,11 @@ class Command_ArrayElementRemove final : public CFieldCommand {
   void Undo() override {
     CDataFieldOf<K>* field = Field<K>();
     if (!field || !Applied() || index_ > field->GetCount()) return;
+    if constexpr (K == ElementKind::StructHandle) {
+      // A structure a later edit handed to another record goes with that record when it is
+      // removed: there is nothing left to put back.
+      if (removed_ != 0 && !ResolveAnyState<CDataStruct>(removed_)) return;
+    }
     field->InsertElement(index_, removed_);
     if constexpr (K == ElementKind::StructHandle) {
       if (detached_) {
