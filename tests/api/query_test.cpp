@@ -53,8 +53,7 @@ const RecordSpec kRecords[] = {
      "Damage=\"10\" Range=\"1\" Tier=\"0\" Serial=\"7\" Speed=\"1\" Weight=\"4\" "
      "IsActive=\"true\" Name=\"club\" Kind=\"Melee\"",
      "<Stats Damage=\"10\"/>"},
-    {"Plate", "Armour", "Damage=\"1\"", ""},
-};
+    {"Plate", "Armour", "Damage=\"1\"", ""}};
 
 // W is prepended to most queries; records are expected in order, separated by blanks, and the log
 // in the shorthand of LogLines.

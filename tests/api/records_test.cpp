@@ -132,8 +132,7 @@ TEST_F(RecordsTest, RecordsThatCannotBeReadAreSkippedWithTheirMessage) {
       {"comment first", "<!-- note --><bad __type=\"Weapon\"/>", ""},
       {"no type", "<bad Damage=\"3\"/>", "E Record bad.xml has no __type specified."},
       {"unknown type", "<bad __type=\"Shield\"/>",
-       "E Schema structure does not exist: Shield\nE Could not load in file bad.xml. Error."},
-  };
+       "E Schema structure does not exist: Shield\nE Could not load in file bad.xml. Error."}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Reset();

@@ -48,17 +48,4 @@ TEST_F(RoundTripTest, ExportAndReloadGiveIdenticalRecords) {
   }
 }
 
-TEST_F(RoundTripTest, GeneratedReferencesAndWeakPointersResolve) {
-  ASSERT_NO_FATAL_FAILURE(LoadFiles(GenerateDatabase(40, 7)));
-  const uint64_t item = DB_GetRecordByName("Item1");
-  const uint64_t parent =
-      DB_DataField_GetValueAsRecord(DB_DataStruct_FieldByName(item, "Parent"), 0);
-  EXPECT_NE(DB_DataRecord_Name(parent), nullptr);
-  const uint64_t highlight =
-      DB_DataField_GetValueAsWeakPointer(DB_DataStruct_FieldByName(item, "Highlight"), 0);
-  ASSERT_NE(highlight, 0u);
-  EXPECT_STREQ(DB_DataStruct_Name(highlight), "Modifier");
-  EXPECT_EQ(DB_DataStruct_GetRecord(highlight), item);
-}
-
 }  // namespace

@@ -24,8 +24,7 @@ TEST(Log, FormsAreExactAndLongTextsAreCutAtTheBufferEnd) {
        "[Exception] [Tessella] File(Database) Line(411) Function(Database::CDatabase::Load) - "
        "FileSizer or FileLoader was not provided on DLL initialization."},
       {2, "[Error] [Tessella] Schema file a.sch not found"},
-      {1, "[Message] [Tessella] Records Loaded: 3"},
-  };
+      {1, "[Message] [Tessella] Records Loaded: 3"}};
   EXPECT_EQ(capture.Lines(), expected);
 
   capture.Clear();

@@ -64,8 +64,7 @@ TEST(DataField, ConvertsTextByStreamRules) {
       {"double exponent", FieldType::Double, "1e-300", "1e-300"},
       {"string unchanged", FieldType::String, " a b ", " a b "},
       {"enum not checked", FieldType::Enum, "Nope", "Nope"},
-      {"struct handle", FieldType::Struct, "42", "42"},
-  };
+      {"struct handle", FieldType::Struct, "42", "42"}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Standalone value(c.type);

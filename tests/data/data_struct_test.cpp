@@ -113,21 +113,6 @@ TEST_F(DataStruct, BuildsEveryFieldWithItsDefault) {
   EXPECT_EQ(dynamic.GetCount(), 9999u);
 }
 
-TEST_F(DataStruct, BuildsOutOfServiceAndEntersServiceAsAWhole) {
-  ObjectPtr<CDataStruct> built = CDataStruct::Create(/*outOfService=*/true);
-  built->BuildDefaults(DB_SchemaStruct("Defaults"), 0);
-  const THandle value = built->FindField("value")->ReadStructHandle(0);
-  const CDataStruct* held = Database::ResolveAnyState<CDataStruct>(value);
-  ASSERT_NE(held, nullptr);
-  EXPECT_EQ(held->GetParentHandle(), built->GetHandle());
-  EXPECT_EQ(Resolve<CDataStruct>(value), nullptr);
-  EXPECT_EQ(Resolve<CDataField>(built->FieldByName("s")), nullptr);
-  Database::ObjectRegistry::Instance().ReinstateObject(built->GetHandle());
-  EXPECT_NE(Resolve<CDataStruct>(value), nullptr);
-  EXPECT_NE(Resolve<CDataField>(built->FieldByName("s")), nullptr);
-  EXPECT_NE(Resolve<CDataField>(held->FieldByName("a")), nullptr);
-}
-
 TEST_F(DataStruct, InheritedFieldsComeFirstAndAPolymorphicTypeAddsFieldsOrIsRefused) {
   ObjectPtr<CDataStruct> derived = CDataStruct::Create();
   derived->BuildDefaults(DB_SchemaStruct("Derived"), 0);

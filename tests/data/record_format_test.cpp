@@ -61,35 +61,33 @@ TEST_F(RecordFormat, ReadsSingleValuesByTheAttributeRules) {
     const char* field;
     const char* text;  // null: the attribute is absent
     const char* expected;
-  } kCases[] = {
-      {"b", "TRUE", "1"},
-      {"b", "yes", "0"},
-      {"b", "1", "1"},
-      {"b", "01", "0"},
-      {"b", nullptr, "0"},
-      {"i8", "300", "44"},
-      {"i8", "-1", "-1"},
-      {"i16", "40000", "-25536"},
-      {"i32", " 12abc", "12"},
-      {"i32", "99999999999", "2147483647"},
-      {"u8", "-56", "200"},
-      {"u16", "-1", "65535"},
-      {"u32", "4294967295", "4294967295"},
-      {"u32", "-1", "4294967295"},
-      {"i64", "9000000000", "9000000000"},
-      {"u64", "18446744073709551615", "18446744073709551615"},
-      {"f", "0.1", "0.1"},
-      {"d", "2.5e-3", "0.0025"},
-      {"d", " +1.5kg", "1.5"},
-      {"d", "0x1p3", "8"},
-      {"d", "1e999", "inf"},
-      {"f", "seven", "0"},
-      {"s", "x &amp; y", "x & y"},
-      {"s", nullptr, ""},
-      {"loc", "-5", "-5"},
-      {"colour", "Purple", "Purple"},
-      {"i32", nullptr, "0"},
-  };
+  } kCases[] = {{"b", "TRUE", "1"},
+                {"b", "yes", "0"},
+                {"b", "1", "1"},
+                {"b", "01", "0"},
+                {"b", nullptr, "0"},
+                {"i8", "300", "44"},
+                {"i8", "-1", "-1"},
+                {"i16", "40000", "-25536"},
+                {"i32", " 12abc", "12"},
+                {"i32", "99999999999", "2147483647"},
+                {"u8", "-56", "200"},
+                {"u16", "-1", "65535"},
+                {"u32", "4294967295", "4294967295"},
+                {"u32", "-1", "4294967295"},
+                {"i64", "9000000000", "9000000000"},
+                {"u64", "18446744073709551615", "18446744073709551615"},
+                {"f", "0.1", "0.1"},
+                {"d", "2.5e-3", "0.0025"},
+                {"d", " +1.5kg", "1.5"},
+                {"d", "0x1p3", "8"},
+                {"d", "1e999", "inf"},
+                {"f", "seven", "0"},
+                {"s", "x &amp; y", "x & y"},
+                {"s", nullptr, ""},
+                {"loc", "-5", "-5"},
+                {"colour", "Purple", "Purple"},
+                {"i32", nullptr, "0"}};
   UseSchema(kScalarSchema);
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(c.field) + "=" + (c.text ? c.text : "(absent)"));
@@ -112,22 +110,20 @@ TEST_F(RecordFormat, WritesAndReadsArrayEntries) {
     const char* field;
     const char* value;
     const char* entry;  // the written entry element
-  } kCases[] = {
-      {"bs", "1", R"(<Bool Value="1"/>)"},
-      {"i8s", "-128", R"(<Int8 Value="-128"/>)"},
-      {"i16s", "-2", R"(<Int16 Value="-2"/>)"},
-      {"i32s", "7", R"(<Int32 Value="7"/>)"},
-      {"i64s", "-9000000000", R"(<Int64 Value="-9000000000"/>)"},
-      {"u8s", "255", R"(<UInt8 Value="-1"/>)"},
-      {"u16s", "40000", R"(<UInt16 Value="-25536"/>)"},
-      {"u32s", "3000000000", R"(<UInt32 Value="-1294967296"/>)"},
-      {"u64s", "18446744073709551615", R"(<UInt64 Value="18446744073709551615"/>)"},
-      {"fs", "0.1", R"(<Float Value="0.1"/>)"},
-      {"ds", "0.1", R"(<Double Value="0.10000000000000001"/>)"},
-      {"ss", "a<b", R"(<String Value="a&lt;b"/>)"},
-      {"locs", "-7", R"(<LocId Value="-7"/>)"},
-      {"colours", "Blue", R"(<Enum Value="Blue"/>)"},
-  };
+  } kCases[] = {{"bs", "1", R"(<Bool Value="1"/>)"},
+                {"i8s", "-128", R"(<Int8 Value="-128"/>)"},
+                {"i16s", "-2", R"(<Int16 Value="-2"/>)"},
+                {"i32s", "7", R"(<Int32 Value="7"/>)"},
+                {"i64s", "-9000000000", R"(<Int64 Value="-9000000000"/>)"},
+                {"u8s", "255", R"(<UInt8 Value="-1"/>)"},
+                {"u16s", "40000", R"(<UInt16 Value="-25536"/>)"},
+                {"u32s", "3000000000", R"(<UInt32 Value="-1294967296"/>)"},
+                {"u64s", "18446744073709551615", R"(<UInt64 Value="18446744073709551615"/>)"},
+                {"fs", "0.1", R"(<Float Value="0.1"/>)"},
+                {"ds", "0.1", R"(<Double Value="0.10000000000000001"/>)"},
+                {"ss", "a<b", R"(<String Value="a&lt;b"/>)"},
+                {"locs", "-7", R"(<LocId Value="-7"/>)"},
+                {"colours", "Blue", R"(<Enum Value="Blue"/>)"}};
   UseSchema(kScalarSchema);
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.field);

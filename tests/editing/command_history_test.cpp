@@ -104,8 +104,7 @@ const Case kCases[] = {
     {"undo and redo do nothing while disabled", "+a +b u off | U R", "", true, true},
     {"edits are recorded while disabled", "off +a +b on | U U", "b- a-", false, true},
     {"chain opens only while enabled", "off { on +a +b | U", "b-", true, true},
-    {"chain stays open past an end while disabled", "{ +a off } on +b | U", "b- a-", false, true},
-};
+    {"chain stays open past an end while disabled", "{ +a off } on +b | U", "b- a-", false, true}};
 
 TEST_F(CommandHistoryTest, Scripts) {
   for (const Case& c : kCases) {

@@ -105,8 +105,7 @@ TEST_F(FieldEdits, SetUndoAndRedoEveryKind) {
       {"list", [](uint64_t f) { DB_DataField_SetValueAsInt32(f, 40, 3); },
        [&](uint64_t f) { return text(DB_DataField_GetArrayElementCount(f)); }, "3", "4"},
       {"links", [](uint64_t f) { DB_DataField_SetValueAsRecord(f, 0, 0); },
-       [&](uint64_t f) { return text(DB_DataField_GetValueAsRecord(f, 0) != 0); }, "1", "0"},
-  };
+       [&](uint64_t f) { return text(DB_DataField_GetValueAsRecord(f, 0) != 0); }, "1", "0"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);
     const uint64_t field = Field(c.field);
@@ -240,8 +239,7 @@ TEST_F(FieldEdits, RefusedEditsRecordNothing) {
        "E Element 4 is outside field \"list\", which holds 3 elements; the edit was refused."},
       {"another kind", [&] { DB_DataField_SetValueAsString(Field("i32"), "x", 0); },
        "E Field \"i32\" holds another kind of value; the edit was refused."},
-      {"stale handle", [&] { DB_DataField_SetValueAsInt32(craft_ + 100000, 1, 0); }, ""},
-  };
+      {"stale handle", [&] { DB_DataField_SetValueAsInt32(craft_ + 100000, 1, 0); }, ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Log().Clear();

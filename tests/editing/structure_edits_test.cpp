@@ -73,13 +73,11 @@ TEST_F(StructureEdits, CreatedStructuresLiveAsLongAsTheirStep) {
          EXPECT_EQ(DB_DataField_AddArrayElementStruct(Field("parts"), 0, 0xFFFFFFFFu), 2u);
          return Element("parts", 2);
        }},
-      {"owning pointer",
-       [&] {
+      {"owning pointer", [&] {
          DB_DataField_DeletePointer(Field("engine"), 0);
          DB_DataField_NewPointer(Field("engine"), 0, 0);
          return DB_DataField_GetValueAsPointer(Field("engine"), 0);
-       }},
-  };
+       }}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const uint64_t created = c.create();

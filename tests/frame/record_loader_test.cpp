@@ -11,17 +11,15 @@ TEST(RecordNameFromPath, Table) {
   const struct {
     const char* path;
     const char* name;
-  } kCases[] = {
-      {"Libs\\Weapons\\Rifle.Assault.xml", "Rifle.Assault"},
-      {"Libs/Weapons/Rifle.xml", "Rifle"},
-      {"Rifle.xml", "Rifle"},
-      {"Mixed\\dirs/Sword.xml", "Sword"},
-      {"Libs.v2\\Rifle", ""},  // the last '.' belongs to a directory
-      {"Libs\\Rifle", "Rifle"},
-      {"Rifle", "Rifle"},
-      {"dir\\.xml", ""},
-      {"", ""},
-  };
+  } kCases[] = {{"Libs\\Weapons\\Rifle.Assault.xml", "Rifle.Assault"},
+                {"Libs/Weapons/Rifle.xml", "Rifle"},
+                {"Rifle.xml", "Rifle"},
+                {"Mixed\\dirs/Sword.xml", "Sword"},
+                {"Libs.v2\\Rifle", ""},  // the last '.' belongs to a directory
+                {"Libs\\Rifle", "Rifle"},
+                {"Rifle", "Rifle"},
+                {"dir\\.xml", ""},
+                {"", ""}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(Database::RecordNameFromPath(c.path), c.name);
@@ -34,14 +32,12 @@ TEST(FormatXmlError, NamesTheParsersErrorInTwoHundredFiftySixBytes) {
   const struct {
     std::string text;
     std::string error;
-  } kCases[] = {
-      {"<Sword><a></b></Sword>", "XML_ERROR_MISMATCHED_ELEMENT -> a"},
-      {"<Sword damage=12/>", "XML_ERROR_PARSING_ATTRIBUTE"},
-      {"", "XML_ERROR_EMPTY_DOCUMENT"},
-      {"<Sword><!-- open </Sword>", "XML_ERROR_PARSING_COMMENT"},
-      {"<Sword/>", ""},
-      {"<" + longName + "></b>", longError},
-  };
+  } kCases[] = {{"<Sword><a></b></Sword>", "XML_ERROR_MISMATCHED_ELEMENT -> a"},
+                {"<Sword damage=12/>", "XML_ERROR_PARSING_ATTRIBUTE"},
+                {"", "XML_ERROR_EMPTY_DOCUMENT"},
+                {"<Sword><!-- open </Sword>", "XML_ERROR_PARSING_COMMENT"},
+                {"<Sword/>", ""},
+                {"<" + longName + "></b>", longError}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
     tinyxml2::XMLDocument document;

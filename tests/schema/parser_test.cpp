@@ -65,8 +65,7 @@ const KeyValueCase kKeyValueCases[] = {
     {"text after the block is ignored", "// [a: 1] [b: 2]", true, {{"a", "1"}}},
     {"unquoted value is one token", "// [desc: two words, min: 1]", false, {{"desc", "two"}}},
     {"running out of tokens is fine", "// [a: 1, b", true, {{"a", "1"}}},
-    {"repeated key against an earlier pending line stops", "// [b: 1, z: 2]", false, {{"b", "1"}}},
-};
+    {"repeated key against an earlier pending line stops", "// [b: 1, z: 2]", false, {{"b", "1"}}}};
 
 TEST(ParseKeyValueComment, ReadsOneBlock) {
   for (const KeyValueCase& c : kKeyValueCases) {
@@ -134,8 +133,7 @@ const FieldCase kFieldCases[] = {
      "struct S {\n  // [min: 1]\n  // [max: 2, desc: \"two lines\"]\n  int8 f;\n};", "f", Int8,
      OptionNone, Single, 0, "two lines"},
     {"a structure takes no comment from inside its braces",
-     "struct S { // [desc: body]\n  int32 y;\n};", "y", Int32, OptionNone, Single, 0, "body"},
-};
+     "struct S { // [desc: body]\n  int32 y;\n};", "y", Int32, OptionNone, Single, 0, "body"}};
 
 TEST_F(ParserTest, FieldDeclarations) {
   for (const FieldCase& c : kFieldCases) {

@@ -128,8 +128,7 @@ const Case kCases[] = {
     {"file ending without the semicolon of a structure", "struct P { };\nstruct C : P { }", true,
      kLoaded + kNoRecords},
     {"empty file and a file of comments and blank lines", " \f// nothing\n\n   // [desc: x]\n",
-     true, kLoaded + "M Schema file loaded b.sch" + kNoRecords},
-};
+     true, kLoaded + "M Schema file loaded b.sch" + kNoRecords}};
 
 class SchemaValidation : public DatabaseFixture {};
 
