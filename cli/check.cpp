@@ -1,5 +1,6 @@
 // check: loads the database and reports what its author must fix before the next save.
 #include <cstdio>
+#include <string>
 
 #include "commands.h"
 #include "findings.h"
@@ -12,6 +13,7 @@ CheckReport Collect(const CommandContext& context) {
   CheckReport report;
   report.dataDir = context.dataDir;
   report.loaded = context.load.opened;
+  CheckFileTexts(context.dataDir, report.findings);
   if (report.loaded) {
     report.recordCount = DB_GetRecordCount();
     const uint64_t* records = DB_GetRecords();
@@ -28,7 +30,8 @@ CheckReport Collect(const CommandContext& context) {
 // already on stderr.
 void PrintText(const CheckReport& report, bool quiet) {
   for (const Finding& finding : report.findings) {
-    std::printf("%s: %s: %s (%s)\n", finding.file.c_str(), finding.field.c_str(),
+    const std::string where = finding.line ? std::to_string(finding.line) : finding.field;
+    std::printf("%s%s%s: %s (%s)\n", finding.file.c_str(), finding.line ? ":" : ": ", where.c_str(),
                 finding.message.c_str(), finding.kind.c_str());
   }
   if (quiet) return;
@@ -37,7 +40,8 @@ void PrintText(const CheckReport& report, bool quiet) {
                 static_cast<unsigned long long>(report.recordCount), report.findings.size(),
                 report.libraryProblems.size());
   } else {
-    std::printf("the database did not load: %zu library errors\n", report.libraryProblems.size());
+    std::printf("the database did not load: %zu findings, %zu library errors\n",
+                report.findings.size(), report.libraryProblems.size());
   }
 }
 

@@ -138,7 +138,7 @@ class FileWalk {
   }
 
   void Add(const char* kind, const std::string& path, const std::string& url, std::string message) {
-    findings_.push_back({kind, recordName_, file_, path, url, std::move(message)});
+    findings_.push_back({kind, recordName_, file_, 0, path, url, std::move(message)});
   }
 
   uint64_t record_;

@@ -19,11 +19,14 @@ inline constexpr const char* kReferenceFinding = "reference";                 //
 inline constexpr const char* kWeakPointerFinding = "weak-pointer";            // URL of nothing
 inline constexpr const char* kUnknownAttributeFinding = "unknown-attribute";  // the save drops it
 inline constexpr const char* kUnknownElementFinding = "unknown-element";      // the save drops it
+inline constexpr const char* kUnclosedDeclarationFinding = "unclosed-declaration";  // schema end
+inline constexpr const char* kZeroByteFinding = "zero-byte";  // the loader reads no further
 
 struct Finding {
   std::string kind;
-  std::string record;  // the record's name
-  std::string file;    // the record's file, relative to the data directory
+  std::string record;  // the record's name; empty for findings on a file's text
+  std::string file;    // the record's or text's file, relative to the data directory
+  uint32_t line = 0;   // findings on a file's text: the line, counted from 1; else 0
   std::string field;   // the field's path inside the record, as in "OnHit[1].Chance"
   std::string url;     // weak-pointer findings: the URL that resolves to nothing
   std::string message;
@@ -47,6 +50,11 @@ void CheckRecordValues(uint64_t record, std::vector<Finding>& findings);
 // field reads (the next save would drop them).
 void CheckRecordFile(uint64_t record, const std::filesystem::path& dataDir,
                      std::vector<Finding>& findings);
+
+// Reads every schema and record file below dataDir as text, for what the library's loader passes
+// over without a word: a zero byte (the loader reads no further) and a schema declaration that
+// the file, up to its first zero byte, ends inside (the loader keeps what it read of it).
+void CheckFileTexts(const std::filesystem::path& dataDir, std::vector<Finding>& findings);
 
 // Prints the report as one JSON document on stdout.
 void PrintCheckReportJson(const CheckReport& report);

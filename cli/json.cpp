@@ -1,6 +1,8 @@
 // The check report as JSON for CI pipelines. Every finding carries the same keys: kind, record,
-// file, field, url and message, with null where a key does not apply. Library lines come first,
-// with the kind "library" and the line, byte for byte, as message.
+// file, line, field, url and message, with null where a key does not apply. Library lines come
+// first, with the kind "library" and the line as message. Text is copied byte for byte, except
+// that control characters are escaped and each byte that begins no well-formed UTF-8 sequence
+// becomes U+FFFD, so the document is always valid UTF-8 and valid JSON.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,9 +12,45 @@
 namespace TessellaCli {
 namespace {
 
+// The length of the well-formed UTF-8 sequence that text starts with; 0 when its first byte
+// begins none: a stray continuation byte, an overlong form, a surrogate, a code point above
+// U+10FFFF or a sequence cut short.
+std::size_t Utf8SequenceLength(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  if (lead < 0x80) return 1;
+  std::size_t length = 4;
+  unsigned char low = 0x80;  // the range of the second byte; later ones are 0x80..0xbf
+  unsigned char high = 0xbf;
+  if (lead >= 0xc2 && lead <= 0xdf) {
+    length = 2;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    length = 3;
+    if (lead == 0xe0) low = 0xa0;
+    if (lead == 0xed) high = 0x9f;
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    if (lead == 0xf0) low = 0x90;
+    if (lead == 0xf4) high = 0x8f;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[i]);
+    if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xbf)) return 0;
+  }
+  return length;
+}
+
 std::string Quoted(std::string_view text) {
   std::string out = "\"";
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8SequenceLength(text.substr(i));
+    if (length != 1) {
+      out += length ? text.substr(i, length) : std::string_view("\xef\xbf\xbd");  // U+FFFD
+      i += length ? length : 1;
+      continue;
+    }
+    const char c = text[i++];
     switch (c) {
       case '"':
         out += "\\\"";
@@ -46,11 +84,13 @@ std::string QuotedOrNull(std::string_view text) { return text.empty() ? "null" :
 
 void PrintFinding(const Finding& finding, bool last) {
   std::printf(
-      "    {\"kind\": %s, \"record\": %s, \"file\": %s, \"field\": %s, \"url\": %s, "
-      "\"message\": %s}%s\n",
+      "    {\"kind\": %s, \"record\": %s, \"file\": %s, \"line\": %s, \"field\": %s, "
+      "\"url\": %s, \"message\": %s}%s\n",
       Quoted(finding.kind).c_str(), QuotedOrNull(finding.record).c_str(),
-      QuotedOrNull(finding.file).c_str(), QuotedOrNull(finding.field).c_str(),
-      QuotedOrNull(finding.url).c_str(), Quoted(finding.message).c_str(), last ? "" : ",");
+      QuotedOrNull(finding.file).c_str(),
+      finding.line ? std::to_string(finding.line).c_str() : "null",
+      QuotedOrNull(finding.field).c_str(), QuotedOrNull(finding.url).c_str(),
+      Quoted(finding.message).c_str(), last ? "" : ",");
 }
 
 }  // namespace
@@ -63,7 +103,7 @@ void PrintCheckReportJson(const CheckReport& report) {
   std::printf("  \"findings\": [%s", total ? "\n" : "");
   std::size_t printed = 0;
   for (const LibraryProblem& problem : report.libraryProblems) {
-    PrintFinding({"library", "", "", "", "", problem.line}, ++printed == total);
+    PrintFinding({"library", "", "", 0, "", "", problem.line}, ++printed == total);
   }
   for (const Finding& finding : report.findings) PrintFinding(finding, ++printed == total);
   std::printf("%s]\n}\n", total ? "  " : "");

@@ -89,7 +89,7 @@ class ValueWalk {
 
   void Add(const char* kind, const std::string& path, std::string message) {
     findings_.push_back({kind, Text(DB_DataRecord_Name(record_)),
-                         Text(DB_DataRecord_Filename(record_)), path, "", std::move(message)});
+                         Text(DB_DataRecord_Filename(record_)), 0, path, "", std::move(message)});
   }
 
   uint64_t record_;

@@ -1,8 +1,25 @@
 # Runs one command-line case and checks its exit status and output.
-# Usage: cmake -DPROGRAM=<program> -DCASE=<case file> -P run_cli.cmake
+# Usage: cmake -DPROGRAM=<program> -DCASE=<case file> -DPYTHON=<python3> -P run_cli.cmake
 # The case file sets ARGS (the program's arguments), EXIT (the expected status) and the regular
 # expressions STDOUT_<i>, STDERR_<i> (must match) and NOT_STDOUT_<i> (must not match), each
-# numbered from 0 with its count in STDOUT_COUNT, STDERR_COUNT and NOT_STDOUT_COUNT.
+# numbered from 0 with its count in STDOUT_COUNT, STDERR_COUNT and NOT_STDOUT_COUNT; JSON set
+# means stdout must be one JSON document in well-formed UTF-8.
+# Or: cmake -DPYTHON=<python3> -DCOPY_FROM=<dir> -DCOPY_TO=<dir> -P run_cli.cmake copies a
+# fixture, writing each \xNN its files spell (NN in hex) as that byte.
+if(DEFINED COPY_FROM)
+  execute_process(COMMAND "${PYTHON}" -c [[
+import pathlib, re, shutil, sys
+source, target = map(pathlib.Path, sys.argv[1:])
+shutil.rmtree(target, ignore_errors=True)
+for path in (p for p in source.rglob("*") if p.is_file()):
+    out = target / path.relative_to(source)
+    out.parent.mkdir(parents=True, exist_ok=True)
+    spelt = rb"\\x([0-9a-f]{2})"
+    out.write_bytes(re.sub(spelt, lambda m: bytes.fromhex(m[1].decode()), path.read_bytes()))
+]] "${COPY_FROM}" "${COPY_TO}" COMMAND_ERROR_IS_FATAL ANY)
+  return()
+endif()
+
 include("${CASE}")
 execute_process(COMMAND "${PROGRAM}" ${ARGS}
   RESULT_VARIABLE status OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
@@ -26,6 +43,15 @@ function(expect stream count prefix should_match)
   endforeach()
 endfunction()
 
+if(JSON)
+  file(WRITE "${CASE}.json" "${stdout}")
+  execute_process(COMMAND "${PYTHON}" -c
+    "import json, sys; json.loads(open(sys.argv[1], 'rb').read().decode())" "${CASE}.json"
+    RESULT_VARIABLE parsed ERROR_VARIABLE why)
+  if(NOT parsed EQUAL 0)
+    message(FATAL_ERROR "stdout is no JSON document in UTF-8: ${why}\n${report}")
+  endif()
+endif()
 expect(stdout "${STDOUT_COUNT}" STDOUT TRUE)
 expect(stderr "${STDERR_COUNT}" STDERR TRUE)
 expect(stdout "${NOT_STDOUT_COUNT}" NOT_STDOUT FALSE)
