@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
 #include "data/data_record.h"
 #include "support/data_fixture.h"
@@ -25,25 +24,6 @@ TEST(ObjectArena, ReusesReleasedPiecesOfTheSameSize) {
   EXPECT_NE(fresh, other);
   for (void* piece : {reused, fresh}) arena->Release(piece, 48);
   arena->Release(other, 100);
-}
-
-TEST(ObjectArena, PiecesAreAlignedAndDoNotOverlap) {
-  Database::ArenaOwner arena = ObjectArena::Create();
-  std::vector<char*> pieces;
-  // Enough pieces to span blocks of every size, large blocks included.
-  for (size_t i = 0; i < 12000; ++i) {
-    const size_t size = 8 + (i % 120) * 8;
-    auto* piece = static_cast<char*>(arena->Allocate(size));
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(piece) % ObjectArena::kGranule, 0u);
-    std::memset(piece, static_cast<int>(i & 0xff), size);
-    pieces.push_back(piece);
-  }
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    const size_t size = 8 + (i % 120) * 8;
-    ASSERT_EQ(static_cast<unsigned char>(pieces[i][0]), i & 0xff);
-    ASSERT_EQ(static_cast<unsigned char>(pieces[i][size - 1]), i & 0xff);
-    arena->Release(pieces[i], size);
-  }
 }
 
 TEST(ObjectArena, OutlivesItsOwnerWhilePiecesAreOut) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "data/data_struct.h"
@@ -14,19 +13,15 @@ namespace {
 
 using Database::CDataField;
 using Database::CreateObject;
-using Database::kAppendIndex;
 using Database::ObjectPtr;
 using Schema::CSchemaField;
-using Schema::FieldOption;
 using Schema::FieldType;
 
 // A standalone field (no structure holds it) with its schema field.
 struct Standalone {
-  explicit Standalone(FieldType type, FieldOption option = FieldOption::OptionNone)
-      : schema(CreateObject<CSchemaField>()) {
+  explicit Standalone(FieldType type) : schema(CreateObject<CSchemaField>()) {
     schema->SetName("value");
     schema->SetFieldType(type);
-    schema->SetFieldOption(option);
     field = Database::CreateField(*schema, false, nullptr);
   }
   std::vector<std::string> Texts() const { return ElementTexts(field.get()); }
@@ -48,20 +43,15 @@ TEST(DataField, ConvertsTextByStreamRules) {
       {"int8 wraps to signed", FieldType::Int8, "200", "-56"},
       {"uint8 negative wraps", FieldType::UInt8, "-56", "200"},
       {"uint8 keeps the low byte", FieldType::UInt8, "300", "44"},
-      {"int16 minimum", FieldType::Int16, "-32768", "-32768"},
       {"int16 overflow saturates", FieldType::Int16, "40000", "32767"},
       {"uint16 negative wraps", FieldType::UInt16, "-1", "65535"},
       {"int32 stops at junk", FieldType::Int32, "  -12xyz", "-12"},
       {"int32 no digits", FieldType::Int32, "abc", "0"},
-      {"int32 plus sign", FieldType::Int32, "+42", "42"},
-      {"locid as int32", FieldType::LocId, "-7", "-7"},
       {"uint32 negative wraps", FieldType::UInt32, "-1", "4294967295"},
-      {"int64 wide", FieldType::Int64, "-9000000000", "-9000000000"},
       {"uint64 negative wraps", FieldType::UInt64, "-1", "18446744073709551615"},
       {"float seven digits", FieldType::Float, "0.1", "0.1"},
       {"float large", FieldType::Float, "123456789", "1.234568e+08"},
       {"double sixteen digits", FieldType::Double, "0.33333333333333331", "0.3333333333333333"},
-      {"double exponent", FieldType::Double, "1e-300", "1e-300"},
       {"string unchanged", FieldType::String, " a b ", " a b "},
       {"enum not checked", FieldType::Enum, "Nope", "Nope"},
       {"struct handle", FieldType::Struct, "42", "42"}};
@@ -86,64 +76,6 @@ TEST(DataField, SetFromTextGrowsWithZeroOrTheNewValue) {
     Standalone value(c.type);
     value.field->SetFromText("5", 2);
     EXPECT_EQ(value.Texts(), (std::vector<std::string>{c.fill, c.fill, "5"}));
-  }
-}
-
-// Every field class shares the element operations: counting, the maximum count, positions of
-// insertion, swapping and clearing.
-class EveryFieldClass : public testing::TestWithParam<std::pair<FieldType, FieldOption>> {};
-
-TEST_P(EveryFieldClass, SharesTheElementOperations) {
-  // Zero texts: a structure field takes the text as a handle, and 0 names no object.
-  Standalone value(GetParam().first, GetParam().second);
-  CDataField& field = *value.field;
-  EXPECT_EQ(field.GetCount(), 0u);
-  EXPECT_EQ(field.InsertFromText("0", kAppendIndex), 0u);
-  EXPECT_EQ(field.InsertFromText("0", kAppendIndex), kAppendIndex) << "a single value is full";
-  EXPECT_EQ(field.GetCount(), 1u);
-  field.SetMaxCount(3);
-  EXPECT_EQ(field.InsertFromText("0", 0), 0u);
-  EXPECT_EQ(field.InsertFromText("0", kAppendIndex), 2u);
-  EXPECT_EQ(field.InsertFromText("0", 1), 1u);
-  EXPECT_EQ(field.GetCount(), 3u);
-  EXPECT_TRUE(field.SwapElements(0, 2));
-  EXPECT_FALSE(field.SwapElements(1, 2));
-  EXPECT_EQ(field.GetAsText(3), "");
-  field.ClearElements();
-  EXPECT_EQ(field.GetCount(), 0u);
-}
-
-using enum FieldType;
-using enum FieldOption;
-constexpr std::pair<FieldType, FieldOption> kEveryClass[] = {
-    {Bool, OptionNone},      {Int8, OptionNone},          {Int16, OptionNone},
-    {Int32, OptionNone},     {Int64, OptionNone},         {UInt8, OptionNone},
-    {UInt16, OptionNone},    {UInt32, OptionNone},        {UInt64, OptionNone},
-    {String, OptionNone},    {Float, OptionNone},         {Double, OptionNone},
-    {LocId, OptionNone},     {Enum, OptionNone},          {Struct, OptionNone},
-    {Struct, OptionPointer}, {Struct, OptionWeakPointer}, {Reference, OptionAmpersand}};
-INSTANTIATE_TEST_SUITE_P(DataField, EveryFieldClass, testing::ValuesIn(kEveryClass));
-
-TEST(DataField, AFullArrayInsertsNothingAndSwapsOnlyInside) {
-  const struct {
-    int32_t index;
-    int32_t offset;
-    bool swapped;
-    const char* after;
-  } kCases[] = {{0, 1, true, "yxz"},  {2, -2, true, "zyx"},  {1, 0, true, "xyz"},
-                {2, 1, false, "xyz"}, {-1, 1, false, "xyz"}, {0, -1, false, "xyz"}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(testing::Message() << c.index << " by " << c.offset);
-    Standalone value(FieldType::String);
-    value.field->SetMaxCount(3);
-    EXPECT_EQ(value.field->InsertFromText("y", kAppendIndex), 0u);
-    EXPECT_EQ(value.field->InsertFromText("x", 0), 0u);
-    EXPECT_EQ(value.field->InsertFromText("z", kAppendIndex), 2u);
-    EXPECT_EQ(value.field->InsertFromText("full", 1), 1u);
-    EXPECT_EQ(value.field->SwapElements(c.index, c.offset), c.swapped);
-    std::string after;
-    for (const std::string& text : value.Texts()) after += text;
-    EXPECT_EQ(after, c.after);
   }
 }
 

@@ -110,8 +110,6 @@ const FieldCase kFieldCases[] = {
      Reference, OptionPointer, Single, 0, "<none>"},
     {"marker on a keyword type is kept", "struct S { int32 & R; };", "R", Int32, OptionAmpersand,
      Single, 0, "<none>"},
-    {"keyword aliases", "struct S { uchar R; };", "R", UInt8, OptionNone, Single, 0, "<none>"},
-    {"LocId spelling", "struct S { LocId R; };", "R", LocId, OptionNone, Single, 0, "<none>"},
     {"comment at the end of a field's line goes to the next field",
      "struct S {\n  int32 a; // [desc: for_b]\n  int32 b;\n};", "b", Int32, OptionNone, Single, 0,
      "for_b"},

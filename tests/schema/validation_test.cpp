@@ -193,9 +193,6 @@ TEST_F(SchemaValidation, TypesResolveAcrossFilesInAnyOrderAndMayInheritFromAReco
     EXPECT_EQ(DB_SchemaField_GetFieldType(DB_SchemaStruct_GetFieldByIndex(holder, i, false, 0)),
               expected[i]);
   }
-  // A keyword wins over a structure of the same name.
-  EXPECT_EQ(DB_SchemaField_GetStructName(DB_SchemaStruct_GetFieldByIndex(holder, 3, false, 0)),
-            nullptr);
   EXPECT_EQ(DB_SchemaStruct_GetInheritsFrom(DB_SchemaStruct("S")), DB_SchemaStruct("Elsewhere"));
   EXPECT_EQ(DB_SchemaStruct_GetFieldCount(DB_SchemaStruct("S"), true, 0), 2u);
 }
