@@ -18,6 +18,12 @@ namespace {
 
 using namespace Database::Platform;
 
+std::string ReadAll(const std::string& path) {
+  std::stringstream content;
+  content << std::ifstream(path, std::ios::binary).rdbuf();
+  return content.str();
+}
+
 TEST(Platform, UuidTextIsLowerCaseHexInFiveGroups) {
   const std::regex form("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}");
   std::set<std::string> seen;
@@ -64,18 +70,10 @@ TEST(Platform, WritesReplacesAndRemovesFilesAtForwardSlashPaths) {
   const std::string path = "platform_test_file.xml";
   ASSERT_TRUE(WriteTextFile(path, "first, longer content"));
   ASSERT_TRUE(WriteTextFile("\\" + path, "second"));
-  std::stringstream content;
-  content << std::ifstream(path, std::ios::binary).rdbuf();
-  EXPECT_EQ(content.str(), "second");
+  EXPECT_EQ(ReadAll(path), "second");
   EXPECT_TRUE(RemoveFile(path));
   EXPECT_FALSE(RemoveFile(path));
   EXPECT_FALSE(WriteTextFile("no_such_directory/x.xml", "text"));
-}
-
-std::string ReadAll(const std::string& path) {
-  std::stringstream content;
-  content << std::ifstream(path, std::ios::binary).rdbuf();
-  return content.str();
 }
 
 // A write that cannot finish leaves the old file byte for byte, and no temporary file behind; a

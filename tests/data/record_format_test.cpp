@@ -252,12 +252,7 @@ TEST_F(RecordFormat, RecordNamesBecomeValidElementNames) {
                 {"1st", "_1st"},
                 {"-x", "_-x"},
                 {"a.b-c_d:e", "a.b-c_d:e"},
-                {"\xC3\xA9"
-                 "p\xC3\xA9"
-                 "e",
-                 "\xC3\xA9"
-                 "p\xC3\xA9"
-                 "e"},
+                {"\xC3\xA9p\xC3\xA9", "\xC3\xA9p\xC3\xA9"},
                 {"", "_"}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
