@@ -1,5 +1,6 @@
 #include "editing/command_history.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -14,6 +15,14 @@ template <typename T>
 void Release(std::vector<T>& items) {
   while (!items.empty()) items.pop_back();
   std::vector<T>().swap(items);
+}
+
+// Makes room for more items at the back, growing geometrically as push_back does, so that room
+// made step by step stays linear overall.
+template <typename T>
+void MakeRoom(std::vector<T>& items, size_t more) {
+  const size_t needed = items.size() + more;
+  if (needed > items.capacity()) items.reserve(std::max(needed, 2 * items.capacity()));
 }
 
 }  // namespace
@@ -63,8 +72,8 @@ void CommandHistory::Replay(Steps& from, Steps& to, void (*step)(ICommand&)) {
   if (replaying_ || from.starts.empty()) return;
   const size_t start = from.starts.back();
   // Room first: once commands run, moving them over must not fail.
-  to.commands.reserve(to.commands.size() + (from.commands.size() - start));
-  to.starts.reserve(to.starts.size() + 1);
+  MakeRoom(to.commands, from.commands.size() - start);
+  MakeRoom(to.starts, 1);
   replaying_ = true;
   // Cleared however the commands end, so that a command that ran out of memory does not leave
   // the history replaying for good.
