@@ -101,31 +101,12 @@ TEST_F(RecordsTest, LoadsRegistersAndResolvesReferencesAcrossFiles) {
   EXPECT_EQ(DB_GetRecordByHash(hash.c_str()), records[3]);
 }
 
-TEST_F(RecordsTest, ProgressCountsEveryFileStepIncludingFailedRecords) {
-  AddSchema("a.sch", kSchema);
-  AddSchema("b.sch", "struct Extra { int32 X; };");
-  AddRecord("one.xml", Weapon("one", "", 1));
-  AddMissingRecord("two.xml");
-  AddRecord("three.xml", Weapon("three", "", 3));
-  ASSERT_TRUE(Load());
-  const std::vector<ProgressStep> expected = {{0, "a.sch"},     {14, "b.sch"},   {28, "a.sch"},
-                                              {42, "b.sch"},    {57, "one.xml"}, {71, "two.xml"},
-                                              {85, "three.xml"}};
-  EXPECT_EQ(Progress(), expected);
-  EXPECT_EQ(DB_GetRecordCount(), 2u);
-  EXPECT_EQ(Log().Texts().back(), "[Message] [Tessella] Records Loaded: 3");
-}
-
 TEST_F(RecordsTest, RecordsThatCannotBeReadAreSkippedWithTheirMessage) {
   const struct {
     const char* name;
-    std::string text;  // empty: the file is missing
+    std::string text;
     std::string errors;
   } kCases[] = {
-      {"missing file", "",
-       "E bad.xml was not loaded. Could not be found. Note the record filenames are relative to "
-       "the Data directory (at the moment). If this file was deleted outside of Quillwork, please "
-       "create a dummy and delete from within Quillwork."},
       {"malformed", "<bad __type=\"Weapon\"><Tags></bad>",
        "E Error loading record bad.xml, XML_ERROR_MISMATCHED_ELEMENT -> Tags"},
       {"declaration first", "<?xml version=\"1.0\"?><bad __type=\"Weapon\"/>", ""},
@@ -137,8 +118,7 @@ TEST_F(RecordsTest, RecordsThatCannotBeReadAreSkippedWithTheirMessage) {
     SCOPED_TRACE(c.name);
     Reset();
     AddSchema("items.sch", kSchema);
-    if (c.text.empty()) AddMissingRecord("bad.xml");
-    if (!c.text.empty()) AddRecord("bad.xml", c.text);
+    AddRecord("bad.xml", c.text);
     AddRecord("good.xml", Weapon("good", kSwordHash, 1));
     ASSERT_TRUE(Load());
     EXPECT_EQ(Log().Lines(),

@@ -17,20 +17,32 @@ using Paths = std::vector<std::string>;
 
 class Loader : public DatabaseFixture {};
 
-TEST_F(Loader, EachSchemaFileIsReadOncePerPassAndAMissingOneStillCounts) {
+// Progress names every file of both schema passes and every record, read or not.
+TEST_F(Loader, EachSchemaFileIsReadOncePerPassAndMissingFilesStillCount) {
   AddSchema("a.sch", "struct A { };");
   AddMissingSchema("gone.sch");
-  AddSchema("b.sch", "struct B { };");
-  ASSERT_TRUE(LoadWithoutProgress());
-  EXPECT_EQ(Files().SizeRequests(),
-            (Paths{"a.sch", "gone.sch", "b.sch", "a.sch", "gone.sch", "b.sch"}));
-  EXPECT_EQ(Files().LoadRequests(), (Paths{"a.sch", "b.sch", "a.sch", "b.sch"}));
-  EXPECT_TRUE(Progress().empty());
-  EXPECT_EQ(Log().Lines(), LogLines("E Schema file gone.sch not found\n"
-                                    "M Schema file loaded a.sch\n"
-                                    "E Schema file gone.sch not found\n"
-                                    "M Schema file loaded b.sch\n"
-                                    "M Records Loaded: 0"));
+  AddSchema("b.sch", "record B { };");
+  AddRecord("one.xml", "<one __type=\"B\"/>");
+  AddMissingRecord("two.xml");
+  ASSERT_TRUE(Load());
+  EXPECT_EQ(Files().SizeRequests(), (Paths{"a.sch", "gone.sch", "b.sch", "a.sch", "gone.sch",
+                                           "b.sch", "one.xml", "two.xml"}));
+  EXPECT_EQ(Files().LoadRequests(), (Paths{"a.sch", "b.sch", "a.sch", "b.sch", "one.xml"}));
+  EXPECT_EQ(Progress(), (Steps{{0, "a.sch"},
+                               {12, "gone.sch"},
+                               {25, "b.sch"},
+                               {37, "a.sch"},
+                               {50, "gone.sch"},
+                               {62, "b.sch"},
+                               {75, "one.xml"},
+                               {87, "two.xml"}}));
+  EXPECT_EQ(Log().Lines(),
+            LogLines("E Schema file gone.sch not found\nM Schema file loaded a.sch\n"
+                     "E Schema file gone.sch not found\nM Schema file loaded b.sch\n"
+                     "E two.xml was not loaded. Could not be found. Note the record filenames are "
+                     "relative to the Data directory (at the moment). If this file was deleted "
+                     "outside of Quillwork, please create a dummy and delete from within Quillwork."
+                     "\nM Records Loaded: 2"));
   Reset();
   EXPECT_TRUE(Load());
   EXPECT_EQ(Log().Lines(), LogLines("M Records Loaded: 0"));
