@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/database_fixture.h"
@@ -31,29 +32,23 @@ record Weapon
 record Armour { int32 Damage; };
 )";
 
-struct RecordSpec {
-  const char* name;
-  const char* type;
-  const char* attributes;
-  const char* children;
-};
-
-// Hashes are derived from the position so that every record has its own.
-const RecordSpec kRecords[] = {
-    {"Axe", "Weapon",
-     "Damage=\"12\" Range=\"2\" Tier=\"-3\" Serial=\"18446744073709551615\" Speed=\"0.1\" "
-     "Weight=\"2.5\" IsActive=\"true\" Name=\"axe\" Kind=\"Melee\" Title=\"7\" "
-     "Favourite=\"Slots[1]\"",
-     "<Stats Damage=\"40\"/><Slots><Slot Damage=\"1\"/><Slot Damage=\"9\"/></Slots>"},
-    {"Bow", "Weapon",
-     "Damage=\"5\" Range=\"90\" Tier=\"2\" Serial=\"5\" Speed=\"2.5\" Weight=\"1\" "
-     "IsActive=\"false\" Name=\"Bow\" Kind=\"Ranged\" Title=\"7\"",
-     "<Stats Damage=\"4\"/><Slots><Slot Damage=\"3\"/></Slots>"},
-    {"Club", "Weapon",
-     "Damage=\"10\" Range=\"1\" Tier=\"0\" Serial=\"7\" Speed=\"1\" Weight=\"4\" "
-     "IsActive=\"true\" Name=\"club\" Kind=\"Melee\"",
-     "<Stats Damage=\"10\"/>"},
-    {"Plate", "Armour", "Damage=\"1\"", ""}};
+// Each record's file name and text.
+const std::pair<const char*, const char*> kRecords[] = {
+    {"Axe.xml",
+     R"(<Axe __type="Weapon" __hash="00000000-0000-4000-8000-000000000000" Damage="12" Range="2" )"
+     R"(Tier="-3" Serial="18446744073709551615" Speed="0.1" Weight="2.5" IsActive="true" )"
+     R"(Name="axe" Kind="Melee" Title="7" Favourite="Slots[1]"><Stats Damage="40"/><Slots>)"
+     R"(<Slot Damage="1"/><Slot Damage="9"/></Slots></Axe>)"},
+    {"Bow.xml",
+     R"(<Bow __type="Weapon" __hash="00000000-0000-4000-8000-000000000001" Damage="5" Range="90" )"
+     R"(Tier="2" Serial="5" Speed="2.5" Weight="1" IsActive="false" Name="Bow" Kind="Ranged" )"
+     R"(Title="7"><Stats Damage="4"/><Slots><Slot Damage="3"/></Slots></Bow>)"},
+    {"Club.xml",
+     R"(<Club __type="Weapon" __hash="00000000-0000-4000-8000-000000000002" Damage="10" )"
+     R"(Range="1" Tier="0" Serial="7" Speed="1" Weight="4" IsActive="true" Name="club" )"
+     R"(Kind="Melee"><Stats Damage="10"/></Club>)"},
+    {"Plate.xml",
+     R"(<Plate __type="Armour" __hash="00000000-0000-4000-8000-000000000003" Damage="1"/>)"}};
 
 // W is prepended to most queries; records are expected in order, separated by blanks, and the log
 // in the shorthand of LogLines.
@@ -160,13 +155,7 @@ class QueryTest : public DatabaseFixture {
  protected:
   void SetUp() override {
     AddSchema("query.sch", kSchema);
-    int index = 0;
-    for (const RecordSpec& r : kRecords) {
-      const std::string hash = "00000000-0000-4000-8000-00000000000" + std::to_string(index++);
-      AddRecord(std::string(r.name) + ".xml", std::string("<") + r.name + " __type=\"" + r.type +
-                                                  "\" " + r.attributes + " __hash=\"" + hash +
-                                                  "\">" + r.children + "</" + r.name + ">");
-    }
+    for (const auto& [path, text] : kRecords) AddRecord(path, text);
     ASSERT_TRUE(Load());
     ASSERT_EQ(Log().Texts(TESSELLA_LOG_ERROR), std::vector<std::string>{});
     Log().Clear();

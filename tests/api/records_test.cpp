@@ -208,20 +208,13 @@ TEST_F(RecordsTest, CreateNamesWritesAndRegistersANewRecord) {
   EXPECT_EQ(Describe(carbine), "Weapon.Carbine " + directory + "Weapon.Carbine.xml Weapon [" +
                                    DB_DataRecord_Hash(carbine) + "]");
 
-  // A record of an unknown type is written without a type, so it cannot be loaded again; its
-  // file carries the hash of the record already registered, so the collision shows too.
+  // A record of an unknown type is written without a type, so it cannot be loaded again.
   const uint64_t odd = DB_CreateRecord("Shield", directory.c_str(), "Odd");
   ASSERT_NE(odd, 0u);
   EXPECT_EQ(DB_DataRecord_SchemaName(odd), nullptr);
   const std::string written = ScratchDirectory::Read(dir_.File("Shield.Odd.xml"));
-  EXPECT_EQ(written.find("__type"), std::string::npos);
-  Files().Add(dir_.File("Shield.Odd.xml"), written);
-  Log().Clear();
-  EXPECT_EQ(DB_LoadRecord(dir_.File("Shield.Odd.xml").c_str()), 0u);
-  EXPECT_EQ(Log().Lines(), LogLines("X File(Database) Line(94) Function(Database::CDataRecord::"
-                                    "SetHash) - Cannot set hash, Hash Collision on DataRecord "
-                                    "Shield.Odd\nE Record " +
-                                    dir_.File("Shield.Odd.xml") + " has no __type specified."));
+  EXPECT_NE(written.find(DB_DataRecord_Hash(odd)), std::string::npos) << written;
+  EXPECT_EQ(written.find("__type"), std::string::npos) << written;
 }
 
 // A database whose schema failed to load may still be used: a structure that holds itself by
