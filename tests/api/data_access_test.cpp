@@ -125,7 +125,7 @@ TEST_F(DataAccess, ReadsStoredValuesOfEveryKind) {
   EXPECT_EQ(DB_DataField_GetValueAsStruct(Field("parts"), 2), 0u);
 }
 
-TEST_F(DataAccess, StructureHandlesAndPointers) {
+TEST_F(DataAccess, StructuresPointersAndPointableStructures) {
   const uint64_t part1 = DB_DataField_GetValueAsStruct(Field("parts"), 1);
   ASSERT_NE(part1, 0u);
   EXPECT_EQ(DB_DataField_GetValueAsWeakPointer(Field("favourite"), 0), part1);
@@ -150,12 +150,8 @@ TEST_F(DataAccess, StructureHandlesAndPointers) {
                "<engine __type=\"Part\" __polymorphicType=\"Engine\" power=\"9\"/>\n");
   EXPECT_NE(DB_DataStruct_FieldByName(engine, "power"), 0u);
   EXPECT_EQ(DB_DataStruct_FieldByName(engine, "Power"), 0u) << "names are exact";
-}
 
-TEST_F(DataAccess, PointableStructuresAndUrls) {
   const uint64_t part0 = DB_DataField_GetValueAsStruct(Field("parts"), 0);
-  const uint64_t part1 = DB_DataField_GetValueAsStruct(Field("parts"), 1);
-  const uint64_t engine = DB_DataField_GetValueAsPointer(Field("engine"), 0);
   ASSERT_EQ(DB_DataRecord_PointableStructureCount(craft_), 3u);
   EXPECT_EQ(DB_DataRecord_GetPointableStructure(craft_, 0), part0);
   EXPECT_EQ(DB_DataRecord_GetPointableStructure(craft_, 1), part1);
@@ -164,11 +160,8 @@ TEST_F(DataAccess, PointableStructuresAndUrls) {
   EXPECT_EQ(DB_DataRecord_ResolveURL(craft_, "parts[1]"), part1);
   EXPECT_EQ(DB_DataRecord_ResolveURL(craft_, "engine"), engine);
   EXPECT_EQ(DB_DataRecord_PointableStructureCount(engine), 0u) << "not a record";
-}
-
-TEST_F(DataAccess, ClosedDatabaseHandlesResolveToNothing) {
+  // Once the database is closed the handles resolve to nothing.
   const uint64_t name = Field("name");
-  const uint64_t part0 = DB_DataField_GetValueAsStruct(Field("parts"), 0);
   DB_Close();
   EXPECT_EQ(DB_DataField_GetArrayElementCount(name), 0u);
   EXPECT_STREQ(DB_DataStruct_Name(part0), "");
