@@ -189,8 +189,8 @@ TESSELLA_API uint64_t DB_LoadRecord(const char* path) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_ReloadRecord(uint64_t record) TESSELLA_NOEXCEPT;
 TESSELLA_API bool DB_ReloadRecordByName(const char* name) TESSELLA_NOEXCEPT;
 /* With deleteFile true, deletes the record's file and destroys the record (its edits left in the
-   history do nothing when undone or redone); false does nothing. Returns false in every case: success shows in DB_GetRecords and in
-   the handle no longer resolving. */
+   history do nothing when undone or redone); false does nothing. Returns false in every case:
+   success shows in DB_GetRecords and in the handle no longer resolving. */
 TESSELLA_API bool DB_RemoveRecord(uint64_t record, bool deleteFile) TESSELLA_NOEXCEPT;
 /* Points the record's file name at <directory>\<newName>.xml for the next save. The record's
    name and the file on disk stay as they are. False (logged) for a name that is empty, "." or
