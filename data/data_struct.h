@@ -3,10 +3,12 @@
 //
 // Ownership: a structure owns its field objects and the structures that its by-value and
 // owning-pointer fields hold and whose parent link names it; ReleaseChildren destroys both
-// through the registry. Whoever moves a structure to another holder sets its parent link. A
-// structure detached by an edit belongs to whatever detached it; a structure that re-reading
-// replaced is kept out of service by the structure that held it (undo steps may still name its
-// fields) and destroyed with it. Weak pointers and references only name their targets.
+// through the registry. A structure that no field holds any more (an edit took it out, or
+// re-reading replaced it) is out of service and owned by the detached list of the structure its
+// parent link names, until it is attached again (DetachHeld, ReattachHeld, PassDetached, which
+// moves it and its parent link to another holder) or destroyed (DestroyDetached, or with its
+// holder). So every structure has exactly one owner, in the tree or out of it. Weak pointers and
+// references only name their targets.
 //
 // The field table keeps insertion order, which is schema inheritance order (the most basic
 // ancestor's fields first), so files written from it are deterministic. Names are exact and
