@@ -179,6 +179,10 @@ uint32_t AddStructElement(CDataField& field, THandle structure, uint32_t index) 
 void NewPointer(CDataField& field, THandle structure, uint32_t index) {
   const Schema::CSchemaField* schema = OwningSchema(field);
   if (!schema || !IsStructureOrNone(structure) || !IndexFits(field, index, true)) return;
+  if (index == field.GetCount() &&
+      !HasRoom(field, FieldAs<ElementKind::StructHandle>(&field)->Values().GetMaxCount())) {
+    return;
+  }
   Record(std::make_unique<Command_PointerNew>(field.GetHandle(), structure, schema->GetCustomType(),
                                               index));
 }
