@@ -9,30 +9,6 @@ namespace {
 
 constexpr LogSite kInceptionSite{"PointerCommands", 20, "Command_PointerNew::Execute"};
 
-// Makes holder the owner of a structure that is detached (kept by its parent's list): it is handed
-// over and attached again. False, with nothing changed, when the structure is not detached.
-bool TakeDetached(CDataStruct& holder, THandle handle, THandle* previousParent) {
-  const CDataStruct* structure = ResolveAnyState<CDataStruct>(handle);
-  if (!structure || structure->IsInstated()) return false;
-  CDataStruct* parent = ResolveAnyState<CDataStruct>(structure->GetParentHandle());
-  if (!parent || !parent->PassDetached(handle, holder)) return false;
-  *previousParent = parent->GetHandle();
-  return holder.ReattachHeld(handle);
-}
-
-// The reverse of TakeDetached: the structure, which no field of holder holds any more, goes back
-// to the detached list of its previous parent.
-void GiveBack(CDataStruct& holder, THandle handle, THandle previousParent) {
-  if (!holder.DetachHeld(handle)) return;
-  if (CDataStruct* parent = ResolveAnyState<CDataStruct>(previousParent)) {
-    holder.PassDetached(handle, *parent);
-  }
-}
-
-void DestroyIfDetached(THandle handle, THandle holder) {
-  if (CDataStruct* keeper = ResolveAnyState<CDataStruct>(holder)) keeper->DestroyDetached(handle);
-}
-
 // Destroys the structures of gone that keep does not name and that are detached now; a nested
 // one goes with the structure above it.
 void DestroyDetachedOnlyIn(const CDataStruct::TreeState& gone, const CDataStruct::TreeState& keep) {
@@ -49,24 +25,49 @@ void DestroyDetachedOnlyIn(const CDataStruct::TreeState& gone, const CDataStruct
 
 }  // namespace
 
+bool AttachedStructure::Obtain(CDataStruct& holder) {
+  if (handle == 0) {
+    // Built out of service, so that nothing sees it half made; its nested defaults get their
+    // parent links all the same.
+    handle = holder.NewChild(type, true).release()->GetHandle();
+    if (holder.IsInstated()) ObjectRegistry::Instance().ReinstateObject(handle);
+    previousParent = holder.GetHandle();
+    created = taken = true;
+    return true;
+  }
+  const CDataStruct* structure = ResolveAnyState<CDataStruct>(handle);
+  if (!structure) return false;
+  if (structure->IsInstated()) return true;  // held elsewhere: shared, not taken over
+  CDataStruct* parent = ResolveAnyState<CDataStruct>(structure->GetParentHandle());
+  if (!parent || !parent->PassDetached(handle, holder)) return false;
+  previousParent = parent->GetHandle();
+  taken = true;
+  return holder.ReattachHeld(handle);
+}
+
+void AttachedStructure::GiveBack(CDataStruct& holder) const {
+  if (!taken || !holder.DetachHeld(handle)) return;
+  if (CDataStruct* parent = ResolveAnyState<CDataStruct>(previousParent)) {
+    holder.PassDetached(handle, *parent);
+  }
+}
+
+void AttachedStructure::Discard() const {
+  if (!created || !taken) return;
+  if (CDataStruct* keeper = ResolveAnyState<CDataStruct>(previousParent)) {
+    keeper->DestroyDetached(handle);
+  }
+}
+
 bool Command_ArrayElementAddStruct::Execute() {
   auto* field = Field<ElementKind::StructHandle>();
   CDataStruct* holder = Holder();
   if (!field || !holder || field->Values().IsFull()) return true;
   const uint64_t count = field->GetCount();
   if (index_ == kAppendIndex) index_ = static_cast<uint32_t>(count);
-  if (index_ > count) return true;
-  if (element_ == 0) {
-    ObjectPtr<CDataStruct> created = holder->NewChild(elementType_, false);
-    element_ = created.release()->GetHandle();
-    previousParent_ = holder->GetHandle();
-    created_ = taken_ = true;
-  } else if (!Resolve<CDataStruct>(element_)) {
-    if (!TakeDetached(*holder, element_, &previousParent_)) return true;
-    taken_ = true;
-  }
-  field->InsertElement(index_, element_);
-  ReinstateObjectIf(*field, element_);
+  if (index_ > count || !element_.Obtain(*holder)) return true;
+  field->InsertElement(index_, element_.handle);
+  ReinstateObjectIf(*field, element_.handle);
   NoteChanged(*field);
   return true;
 }
@@ -76,12 +77,12 @@ void Command_ArrayElementAddStruct::Undo() {
   CDataStruct* holder = Holder();
   if (!field || !holder || !Applied() || index_ >= field->GetCount()) return;
   field->EraseElement(index_);
-  if (taken_) GiveBack(*holder, element_, previousParent_);
+  element_.GiveBack(*holder);
   NoteReverted(*field);
 }
 
 void Command_ArrayElementAddStruct::Discard() {
-  if (created_ && taken_ && !Applied()) DestroyIfDetached(element_, previousParent_);
+  if (!Applied()) element_.Discard();
 }
 
 bool Command_PointerNew::Execute() {
@@ -95,22 +96,12 @@ bool Command_PointerNew::Execute() {
                  "inception is not supported");
     return false;
   }
-  if (index_ == field->GetCount() && values.IsFull()) return false;
-  if (target_ == 0) {
-    ObjectPtr<CDataStruct> created = holder->NewChild(elementType_, true);
-    target_ = created.release()->GetHandle();
-    previousParent_ = holder->GetHandle();
-    created_ = taken_ = true;
-    if (holder->IsInstated()) ObjectRegistry::Instance().ReinstateObject(target_);
-  } else if (!Resolve<CDataStruct>(target_)) {
-    if (!TakeDetached(*holder, target_, &previousParent_)) return false;
-    taken_ = true;
-  }
+  if ((index_ == field->GetCount() && values.IsFull()) || !target_.Obtain(*holder)) return false;
   appended_ = index_ == field->GetCount();
   if (appended_) {
-    field->InsertElement(index_, target_);
+    field->InsertElement(index_, target_.handle);
   } else {
-    values.SetValue(target_, index_);
+    values.SetValue(target_.handle, index_);
   }
   NoteChanged(*field);
   return true;
@@ -125,12 +116,12 @@ void Command_PointerNew::Undo() {
   } else {
     field->Values().SetValue(0, index_);
   }
-  if (taken_) GiveBack(*holder, target_, previousParent_);
+  target_.GiveBack(*holder);
   NoteReverted(*field);
 }
 
 void Command_PointerNew::Discard() {
-  if (created_ && !Applied()) DestroyIfDetached(target_, previousParent_);
+  if (!Applied()) target_.Discard();
 }
 
 Command_PointerDelete::~Command_PointerDelete() {

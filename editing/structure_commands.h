@@ -15,6 +15,24 @@
 
 namespace Database {
 
+// The structure a command stores in a field of holder: the one given, or (given 0) one the
+// command creates on its first run. A created structure, and a given one that was detached, are
+// owned by the tree while stored and go back to the detached list they came from when taken out.
+struct AttachedStructure {
+  THandle handle;
+  THandle type;
+  THandle previousParent = 0;
+  bool created = false;  // destroyed once no step can store it again
+  bool taken = false;    // owned through the field while stored
+
+  // Gets the structure ready to be stored in a field of holder; false when it cannot be had.
+  bool Obtain(CDataStruct& holder);
+  // After the structure was taken out of holder's field: back to where it came from.
+  void GiveBack(CDataStruct& holder) const;
+  // The step left the redo side (the structure is not stored): destroys a created structure.
+  void Discard() const;
+};
+
 // Inserts a structure (the given one, or with 0 a new one of the field's type) into an array of
 // structures or owning pointers.
 class Command_ArrayElementAddStruct final : public CFieldCommand {
@@ -22,11 +40,7 @@ class Command_ArrayElementAddStruct final : public CFieldCommand {
   // destroyOnDiscard: the caller made the structure for this command alone.
   Command_ArrayElementAddStruct(THandle field, THandle element, THandle elementType, uint32_t index,
                                 bool destroyOnDiscard = false)
-      : CFieldCommand(field),
-        element_(element),
-        elementType_(elementType),
-        index_(index),
-        created_(destroyOnDiscard) {}
+      : CFieldCommand(field), element_{element, elementType, 0, destroyOnDiscard}, index_(index) {}
 
   bool Execute() override;
   void Undo() override;
@@ -35,12 +49,8 @@ class Command_ArrayElementAddStruct final : public CFieldCommand {
   uint32_t GetIndex() const { return Applied() ? index_ : kAppendIndex; }
 
  private:
-  THandle element_;
-  THandle elementType_;
-  THandle previousParent_ = 0;
+  AttachedStructure element_;
   uint32_t index_;
-  bool created_;
-  bool taken_ = false;
 };
 using Command_ArrayElementAddPointer = Command_ArrayElementAddStruct;
 
@@ -49,19 +59,15 @@ using Command_ArrayElementAddPointer = Command_ArrayElementAddStruct;
 class Command_PointerNew final : public CFieldCommand {
  public:
   Command_PointerNew(THandle field, THandle target, THandle elementType, uint32_t index)
-      : CFieldCommand(field), target_(target), elementType_(elementType), index_(index) {}
+      : CFieldCommand(field), target_{target, elementType}, index_(index) {}
 
   bool Execute() override;
   void Undo() override;
   void Discard() override;
 
  private:
-  THandle target_;
-  THandle elementType_;
-  THandle previousParent_ = 0;
+  AttachedStructure target_;
   uint32_t index_;
-  bool created_ = false;
-  bool taken_ = false;
   bool appended_ = false;
 };
 
