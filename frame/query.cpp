@@ -1,7 +1,6 @@
 #include "frame/query.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -150,12 +149,22 @@ bool Compare(Comparison comparison, const T& field, const T& value) {
   return false;
 }
 
+// ASCII letters in lower case, whatever locale the host set.
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Text comparisons ignore the letter case of ASCII letters on both sides.
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
+}
+
 // The query value of one field test, lower-cased and read as each kind of number once, so that
 // testing a record costs no text work.
 class TestValue {
  public:
   explicit TestValue(const std::string& text) : text_(text) {
-    for (char& c : text_) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text_) c = LowerAscii(c);
     signed_ = ParseStreamInteger<int64_t>(text_.c_str());
     unsigned_ = ParseStreamInteger<uint64_t>(text_.c_str());
     float_ = ParseStreamFloat(text_.c_str());
@@ -250,7 +259,8 @@ bool CompareFieldValue(const PathField& found, const std::optional<Comparison>& 
     case FieldType::String:
     case FieldType::Enum: {
       if (*comparison != Comparison::Equal && *comparison != Comparison::NotEqual) return false;
-      return Compare<std::string_view>(*comparison, field->ReadText(0), value.Text());
+      return EqualIgnoringCase(field->ReadText(0), value.Text()) ==
+             (*comparison == Comparison::Equal);
     }
     default:
       return false;
