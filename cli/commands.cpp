@@ -3,20 +3,58 @@
 #include <cstdio>
 
 namespace TessellaCli {
+
+const char* const kQueryLanguage =
+    "A query is one text: SELECT RECORDS WHERE CONDITION [CONDITION]...  (FIELDS may stand for\n"
+    "RECORDS; keywords are upper case, exactly; blanks, '=', '(' and ')' separate words, and a\n"
+    "\"quoted run\" stays one word).\n"
+    "\n"
+    "Conditions, taken in order, each looking only at the one before it:\n"
+    "  RECORD_TYPE=\"Weapon\"     the records whose type has exactly that name\n"
+    "  AND                      passes on what the condition before it selected\n"
+    "  FIELD_VALUE(PATH) OP VALUE\n"
+    "                           the records the AND before it passed on (every record when that\n"
+    "                           AND passed nothing) whose field at PATH compares true; without an\n"
+    "                           AND right before it, nothing\n"
+    "  OR, FIELD_TYPE=\"...\"     nothing\n"
+    "The last condition decides the result, so OR never widens it: \"A OR B\" selects what B "
+    "alone\n"
+    "selects. Chain tests with AND: RECORD_TYPE=X AND FIELD_VALUE(a) > 1 AND FIELD_VALUE(b) < 5.\n"
+    "\n"
+    "PATH  field names joined by '.', an array element as Name[2] (element 0 without an index);\n"
+    "      the walk follows structures and stops at the first field that is not one; a name the\n"
+    "      structure lacks is passed over. The field's first element is compared.\n"
+    "OP    == != < <= > >=, the field on the left: FIELD_VALUE(Speed) > 2 means Speed > 2.\n"
+    "VALUE by the field's type:\n"
+    "      integers        read as a decimal number (0 when none), compared signed or unsigned\n"
+    "      float, double   read as a number, compared in the field's precision\n"
+    "      bool            true or false, with == and != only (others log an error)\n"
+    "      string, enum    == and != only (others select nothing), ignoring the case of ASCII\n"
+    "                      letters on both sides; quote characters stay part of the value\n"
+    "      LocId, references, structures cannot be compared (an error line per record)\n"
+    "\n"
+    "Examples:\n"
+    "  tessella query 'SELECT RECORDS WHERE RECORD_TYPE=\"Weapon\" AND FIELD_VALUE(Speed) >= 2'\n"
+    "  tessella query 'SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Info.Grade) == "
+    "rare'\n"
+    "  tessella query 'SELECT RECORDS WHERE RECORD_TYPE=Weapon AND FIELD_VALUE(Damage[0].Maximum) "
+    "> 10'\n";
+
 namespace {
 
 constexpr Command kCommands[] = {
     {"check", "[DIR] [--format text|json]",
      "Report what the data author must fix before the next save.", 0, 0, "--format", "text|json",
-     "--format text|json  findings as text lines (default) or as one JSON document", RunCheck},
+     "--format text|json  findings as text lines (default) or as one JSON document", RunCheck,
+     nullptr},
     {"list", "[DIR] [--type TYPE]", "List the records with type, hash and file.", 0, 0, "--type",
-     nullptr, "--type TYPE  only the records of that type", RunList},
+     nullptr, "--type TYPE  only the records of that type", RunList, nullptr},
     {"show", "[DIR] RECORD [URL]", "Print a record, or the structure at URL in it, as XML.", 1, 2,
-     nullptr, nullptr, nullptr, RunShow},
+     nullptr, nullptr, nullptr, RunShow, nullptr},
     {"schema", "[DIR] [TYPE]", "Describe the schema, or one type of it.", 0, 1, nullptr, nullptr,
-     nullptr, RunSchema},
+     nullptr, RunSchema, nullptr},
     {"query", "[DIR] 'SELECT ...'", "List the records a query selects.", 1, 1, nullptr, nullptr,
-     nullptr, RunQuery},
+     nullptr, RunQuery, kQueryLanguage},
 };
 
 void PrintUsage(std::FILE* out, const Command* command) {
@@ -43,6 +81,7 @@ void PrintHelp(const Command* command, const std::filesystem::path& sampleDir) {
   if (command) {
     std::printf("\n%s\n", command->summary);
     if (command->optionHelp) std::printf("\n  %s\n", command->optionHelp);
+    if (command->details) std::printf("\n%s", command->details);
   } else {
     std::puts(
         "\nLoads the Tessella database in DIR (every *.sch and *.xml file below it) and works on"

@@ -35,7 +35,11 @@ struct Command {
   const char* choices;     // the values that option allows, as "text|json"; null for any
   const char* optionHelp;  // one line on that option, or null
   int (*run)(const CommandContext& context);
+  const char* details;  // more help, printed after the summary, or null
 };
+
+// The query language, as the query command's help describes it.
+extern const char* const kQueryLanguage;
 
 // Every command, in the order the help lists them.
 std::span<const Command> Commands();
