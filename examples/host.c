@@ -17,7 +17,7 @@
 
 #include "tessella.h"
 
-enum { kMaxFiles = 4096, kMaxPath = 1024 };
+enum { kMaxPath = 1024 };
 
 static char dataDir[kMaxPath];
 static int errorLines;
@@ -64,9 +64,11 @@ static void LoadFile(const char* path, char* buffer) {
 
 /* ---- Finding the files: every *.sch and *.xml below the data directory, sorted ---- */
 
+/* A list of paths that grows as needed: a data directory may hold any number of files. */
 struct FileList {
-  char* paths[kMaxFiles];
+  char** paths;
   uint32_t count;
+  uint32_t capacity;
 };
 
 static int EndsWith(const char* text, const char* suffix) {
@@ -74,11 +76,25 @@ static int EndsWith(const char* text, const char* suffix) {
   return length >= suffixLength && strcmp(text + length - suffixLength, suffix) == 0;
 }
 
+/* A host that cannot list every file must not load part of the database as if it were whole. */
+static void OutOfMemory(void) {
+  fprintf(stderr, "host: out of memory while listing the files\n");
+  exit(1);
+}
+
 static void AddFile(struct FileList* list, const char* path) {
   size_t size = strlen(path) + 1;
-  if (list->count == kMaxFiles) return;
+  if (list->count == list->capacity) {
+    uint32_t capacity = list->capacity ? 2 * list->capacity : 64;
+    char** grown =
+        capacity > list->capacity ? realloc(list->paths, capacity * sizeof *grown) : NULL;
+    if (!grown) OutOfMemory();
+    list->paths = grown;
+    list->capacity = capacity;
+  }
   list->paths[list->count] = malloc(size);
-  if (list->paths[list->count]) memcpy(list->paths[list->count++], path, size);
+  if (!list->paths[list->count]) OutOfMemory();
+  memcpy(list->paths[list->count++], path, size);
 }
 
 /* relative is "" for the data directory itself, else a path below it without a leading '/'. */
@@ -220,8 +236,8 @@ int main(int argc, char** argv) {
   }
   snprintf(dataDir, sizeof dataDir, "%s", argv[1]);
   ListFiles("", &schema, &records);
-  qsort(schema.paths, schema.count, sizeof schema.paths[0], ComparePaths);
-  qsort(records.paths, records.count, sizeof records.paths[0], ComparePaths);
+  if (schema.count > 1) qsort(schema.paths, schema.count, sizeof schema.paths[0], ComparePaths);
+  if (records.count > 1) qsort(records.paths, records.count, sizeof records.paths[0], ComparePaths);
 
   RegisterForLogging(PrintLogLine);
   opened = DB_Load(LoadFile, SizeFile, NULL, schema.count, (const char* const*)schema.paths,
@@ -229,6 +245,8 @@ int main(int argc, char** argv) {
   /* The library copied the paths it keeps. */
   for (i = 0; i < schema.count; ++i) free(schema.paths[i]);
   for (i = 0; i < records.count; ++i) free(records.paths[i]);
+  free(schema.paths);
+  free(records.paths);
   if (!opened) return 1;
 
   count = DB_GetRecordCount();
