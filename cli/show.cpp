@@ -17,7 +17,9 @@ int RunShow(const CommandContext& context) {
   if (context.arguments.size() > 1) {
     const std::string& url = context.arguments[1];
     const uint64_t structure = DB_DataRecord_ResolveURL(record, url.c_str());
-    if (!structure)
+    // The library stops at the last part it can follow, so a structure found elsewhere than the
+    // URL says means the URL names nothing.
+    if (!structure || Text(DB_DataStruct_URL(structure)) != url)
       return Failure(Text(DB_DataRecord_Name(record)) + " has no structure at " + url);
     text = DB_DataStruct_Serialize(structure, nullptr, false);
   } else {
