@@ -79,7 +79,8 @@ void PrintDescription(const char* indent, const char* description) {
   if (description) std::printf("%s// %s\n", indent, description);
 }
 
-void PrintField(uint64_t schemaField) {
+// With an owner, the line ends with the structure the field is inherited from.
+void PrintField(uint64_t schemaField, uint64_t owner = 0) {
   PrintDescription("  ", DB_SchemaField_GetDescription(schemaField));
   std::string line =
       "  " + Text(DB_SchemaField_GetName(schemaField)) + ": " + Declaration(schemaField);
@@ -96,10 +97,12 @@ void PrintField(uint64_t schemaField) {
     pairs += (pairs.empty() ? "" : ", ") + std::string(keys[i]) + ": " + KeyValueText(values[i]);
   }
   if (!pairs.empty()) line += "  [" + pairs + "]";
+  if (owner) line += "  (from " + Text(DB_SchemaStruct_GetName(owner)) + ")";
   std::printf("%s\n", line.c_str());
 }
 
-void PrintStructure(const Catalog& catalog, uint64_t schemaStruct) {
+// Alone, a structure lists its inherited fields too, the root ancestor's first.
+void PrintStructure(const Catalog& catalog, uint64_t schemaStruct, bool alone = false) {
   PrintDescription("", DB_SchemaStruct_GetKeyValue(schemaStruct, "desc"));
   std::string head = (catalog.IsRecord(schemaStruct) ? "record " : "struct ") +
                      Text(DB_SchemaStruct_GetName(schemaStruct));
@@ -112,6 +115,19 @@ void PrintStructure(const Catalog& catalog, uint64_t schemaStruct) {
     derived += (derived.empty() ? "" : ", ") + Text(DB_SchemaStruct_GetName(each));
   }
   if (!derived.empty()) std::printf("  derived: %s\n", derived.c_str());
+  if (alone) {
+    std::vector<uint64_t> ancestors;
+    for (uint64_t parent = DB_SchemaStruct_GetInheritsFrom(schemaStruct);
+         parent && !std::count(ancestors.begin(), ancestors.end(), parent);
+         parent = DB_SchemaStruct_GetInheritsFrom(parent)) {
+      ancestors.insert(ancestors.begin(), parent);
+    }
+    for (const uint64_t ancestor : ancestors) {
+      for (const uint64_t schemaField : SchemaFields(ancestor, false)) {
+        PrintField(schemaField, ancestor);
+      }
+    }
+  }
   for (const uint64_t schemaField : SchemaFields(schemaStruct, false)) PrintField(schemaField);
 }
 
@@ -160,7 +176,7 @@ int RunSchema(const CommandContext& context) {
   }
   const std::string& name = context.arguments[0];
   if (const uint64_t schemaStruct = DB_SchemaStruct(name.c_str())) {
-    PrintStructure(Catalog(RecordTypes()), schemaStruct);
+    PrintStructure(Catalog(RecordTypes()), schemaStruct, true);
   } else if (const uint64_t enumeration = DB_SchemaEnum(name.c_str())) {
     PrintEnumeration(enumeration);
   } else {
