@@ -345,14 +345,13 @@ CDataField& CDataStruct::FieldFor(const CSchemaField& schema, size_t hint, bool*
 }
 
 ObjectPtr<CDataStruct> CDataStruct::NewChild(THandle type, bool outOfService) const {
-  ObjectPtr<CDataStruct> child = Create(outOfService, ArenaOf(*this));
-  child->parentHandle_ = GetHandle();
+  ObjectPtr<CDataStruct> child = CreateChild(outOfService);
   child->BuildDefaults(type, 0);
   return child;
 }
 
-ObjectPtr<CDataStruct> CDataStruct::CreateChild() const {
-  ObjectPtr<CDataStruct> child = Create(!IsInstated(), ArenaOf(*this));
+ObjectPtr<CDataStruct> CDataStruct::CreateChild(bool outOfService) const {
+  ObjectPtr<CDataStruct> child = Create(outOfService, ArenaOf(*this));
   child->parentHandle_ = GetHandle();
   return child;
 }
@@ -464,7 +463,7 @@ void CDataStruct::ReplaceHeld(CDataField& field, THandle handle) {
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
   const THandle previous = handles.GetCount() > 0 ? handles.Get(0) : 0;
   handles.SetValue(handle, 0);
-  if (previous != 0 && previous != handle) KeepReplaced(previous);
+  if (previous != 0 && previous != handle) DetachHeld(previous);
 }
 
 CDataStruct::Extras& CDataStruct::GetExtras() {

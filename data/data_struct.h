@@ -242,9 +242,8 @@ class CDataStruct : public CDataObject {
   CDataField& FieldFor(const Schema::CSchemaField& schema, size_t hint, bool* created = nullptr);
   // A new structure placed under this one, in service when this one is. The parent is set
   // directly: this structure may be out of service while it is built.
-  ObjectPtr<CDataStruct> CreateChild() const;
-  // DetachHeld for a structure that re-reading replaced.
-  void KeepReplaced(THandle handle) { DetachHeld(handle); }
+  ObjectPtr<CDataStruct> CreateChild() const { return CreateChild(!IsInstated()); }
+  ObjectPtr<CDataStruct> CreateChild(bool outOfService) const;
   // Takes the structure out of the detached list (null when it is not kept there).
   ObjectPtr<CDataStruct> TakeDetached(THandle handle);
   // Element 0 of an owning field becomes handle; the structure it held before is kept replaced.

@@ -334,7 +334,7 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
     const auto& held = FieldAs<ElementKind::StructHandle>(&field)->Values().Elements();
     const std::vector<TDataStructHandle> previous(held.begin(), held.end());
     field.ClearElements();
-    for (const TDataStructHandle handle : previous) KeepReplaced(handle);
+    for (const TDataStructHandle handle : previous) DetachHeld(handle);
   } else {
     field.ClearElements();
   }
