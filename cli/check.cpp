@@ -49,7 +49,7 @@ void PrintText(const CheckReport& report, bool quiet) {
 
 int RunCheck(const CommandContext& context) {
   const CheckReport report = Collect(context);
-  if (context.option.value_or("text") == "json") {
+  if (context.Option("--format").value_or("text") == "json") {
     PrintCheckReportJson(report);
   } else {
     PrintText(report, context.quiet);

@@ -30,7 +30,7 @@ bool IsChoice(std::string_view choices, std::string_view value) {
 // True when some command takes an option of that name ("--type").
 bool IsValueOption(std::string_view name) {
   for (const Command& command : Commands()) {
-    if (command.option && name == command.option) return true;
+    if (FindOption(command, name)) return true;
   }
   return false;
 }
@@ -40,7 +40,6 @@ bool IsValueOption(std::string_view name) {
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   ParsedCommandLine parsed;
   Invocation& invocation = parsed.invocation;
-  std::string optionName;
   bool optionsEnded = false;
   for (int i = 1; i < argc && parsed.error.empty(); ++i) {
     const std::string_view word = argv[i];
@@ -52,8 +51,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     } else if (isOption && (word == "-h" || word == "--help")) {
       invocation.help = true;
     } else if (isOption && IsValueOption(word.substr(0, word.find('=')))) {
-      optionName = std::string(word.substr(0, word.find('=')));
-      invocation.option = OptionValue(word, argc, argv, i, parsed.error);
+      const std::string name(word.substr(0, word.find('=')));
+      if (auto value = OptionValue(word, argc, argv, i, parsed.error)) {
+        invocation.options[name] = std::move(*value);
+      }
     } else if (isOption) {
       parsed.error = "unknown option " + std::string(word);
     } else if (!invocation.command) {
@@ -63,12 +64,14 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       invocation.positionals.emplace_back(word);
     }
   }
-  if (parsed.error.empty() && !optionName.empty()) {
-    const Command* command = invocation.command;
-    if (!command || !command->option || optionName != command->option) {
-      parsed.error = "unknown option " + optionName;
-    } else if (command->choices && !IsChoice(command->choices, *invocation.option)) {
-      parsed.error = optionName + " must be one of " + command->choices;
+  for (const auto& [name, value] : invocation.options) {
+    if (!parsed.error.empty()) break;
+    const CommandOption* option =
+        invocation.command ? FindOption(*invocation.command, name) : nullptr;
+    if (!option) {
+      parsed.error = "unknown option " + name;
+    } else if (option->choices && !IsChoice(option->choices, value)) {
+      parsed.error = name + " must be one of " + option->choices;
     }
   }
   return parsed;

@@ -3,6 +3,7 @@
 #define TESSELLA_CLI_COMMAND_LINE_H_
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@ namespace TessellaCli {
 struct Invocation {
   const Command* command = nullptr;  // null when none was named
   std::vector<std::string> positionals;
-  std::optional<std::string> option;  // the value of the command's option
+  std::map<std::string, std::string> options;  // "--type" -> its value, for the options given
   bool quiet = false;
   bool help = false;
 };
@@ -24,8 +25,9 @@ struct ParsedCommandLine {
   std::string error;  // a usage error, or empty
 };
 
-// Reads "-q/--quiet", "-h/--help", the command's option ("--type T" or "--type=T"), the command
-// name and the positional arguments, in any order; "--" makes every later word positional.
+// Reads "-q/--quiet", "-h/--help", the command's options ("--type T" or "--type=T"; the last
+// value given counts), the command name and the positional arguments, in any order; "--" makes
+// every later word positional.
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
 
 struct Operands {

@@ -42,19 +42,75 @@ const char* const kQueryLanguage =
 
 namespace {
 
+const char* const kJsonForm =
+    "Each record is one object: name, type, hash, file and fields, the record's fields by name in\n"
+    "field order. Values by the field's type:\n"
+    "  integers         numbers; 64-bit values beyond 2^53 (where JSON readers lose digits) as\n"
+    "                   strings of their decimal digits\n"
+    "  float, double    numbers in the shortest form that reads back to the same float or double;\n"
+    "                   nan and infinity, which JSON cannot hold, as null\n"
+    "  bool             true or false\n"
+    "  string, enum     strings; bytes that are no UTF-8 become U+FFFD\n"
+    "  LocId            numbers\n"
+    "  arrays           arrays, fixed and dynamic alike\n"
+    "  structures       objects of their fields, with \"__type\" when the structure has a\n"
+    "                   polymorphic type; an empty owning pointer is null\n"
+    "  references       {\"hash\": ..., \"name\": ...}, name null when no loaded record has the\n"
+    "                   hash; null when the field holds no hash\n"
+    "  weak pointers    the URL of the structure they point to; null when they point to none\n";
+
+const char* const kExportDetails =
+    "Records come in the order list prints them, each written as soon as it is read.\n"
+    "  tessella export -q --format jsonl | jq -r 'select(.fields.Speed > 2) | .name'\n";
+
 constexpr Command kCommands[] = {
-    {"check", "[DIR] [--format text|json]",
-     "Report what the data author must fix before the next save.", 0, 0, "--format", "text|json",
-     "--format text|json  findings as text lines (default) or as one JSON document", RunCheck,
-     nullptr},
-    {"list", "[DIR] [--type TYPE]", "List the records with type, hash and file.", 0, 0, "--type",
-     nullptr, "--type TYPE  only the records of that type", RunList, nullptr},
-    {"show", "[DIR] RECORD [URL]", "Print a record, or the structure at URL in it, as XML.", 1, 2,
-     nullptr, nullptr, nullptr, RunShow, nullptr},
-    {"schema", "[DIR] [TYPE]", "Describe the schema, or one type of it.", 0, 1, nullptr, nullptr,
-     nullptr, RunSchema, nullptr},
-    {"query", "[DIR] 'SELECT ...'", "List the records a query selects.", 1, 1, nullptr, nullptr,
-     nullptr, RunQuery, kQueryLanguage},
+    {"check",
+     "[DIR] [--format text|json]",
+     "Report what the data author must fix before the next save.",
+     0,
+     0,
+     {{"--format", "text|json",
+       "--format text|json  findings as text lines (default) or as one "
+       "JSON document"}},
+     RunCheck,
+     {}},
+    {"list",
+     "[DIR] [--type TYPE]",
+     "List the records with type, hash and file.",
+     0,
+     0,
+     {{"--type", nullptr, "--type TYPE  only the records of that type"}},
+     RunList,
+     {}},
+    {"show",
+     "[DIR] RECORD [URL] [--format xml|json]",
+     "Print a record, or the structure at URL in it, as XML or JSON.",
+     1,
+     2,
+     {{"--format", "xml|json",
+       "--format xml|json  record file form (default), or one JSON object as export writes it"}},
+     RunShow,
+     {kJsonForm}},
+    {"schema", "[DIR] [TYPE]", "Describe the schema, or one type of it.", 0, 1, {}, RunSchema, {}},
+    {"query",
+     "[DIR] 'SELECT ...'",
+     "List the records a query selects.",
+     1,
+     1,
+     {},
+     RunQuery,
+     {kQueryLanguage}},
+    {"export",
+     "[DIR] [--type TYPE] [--format json|jsonl]",
+     "Write every record as JSON, for pipelines and jq.",
+     0,
+     0,
+     {{"--type", nullptr, "--type TYPE          only the records of that type"},
+      {"--format", "json|jsonl",
+       "--format json|jsonl  one JSON array (default), or one record "
+       "per line"}},
+     RunExport,
+     {kExportDetails, kJsonForm}},
 };
 
 void PrintUsage(std::FILE* out, const Command* command) {
@@ -69,6 +125,19 @@ void PrintUsage(std::FILE* out, const Command* command) {
 
 std::span<const Command> Commands() { return kCommands; }
 
+const CommandOption* FindOption(const Command& command, std::string_view name) {
+  for (const CommandOption& option : command.options) {
+    if (option.name && name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> CommandContext::Option(std::string_view name) const {
+  const auto found = options.find(std::string(name));
+  if (found == options.end()) return std::nullopt;
+  return found->second;
+}
+
 const Command* FindCommand(std::string_view name) {
   for (const Command& command : kCommands) {
     if (name == command.name) return &command;
@@ -80,15 +149,26 @@ void PrintHelp(const Command* command, const std::filesystem::path& sampleDir) {
   PrintUsage(stdout, command);
   if (command) {
     std::printf("\n%s\n", command->summary);
-    if (command->optionHelp) std::printf("\n  %s\n", command->optionHelp);
-    if (command->details) std::printf("\n%s", command->details);
+    const char* separator = "\n";
+    for (const CommandOption& option : command->options) {
+      if (!option.name) continue;
+      std::printf("%s  %s\n", separator, option.help);
+      separator = "";
+    }
+    for (const char* details : command->details) {
+      if (details) std::printf("\n%s", details);
+    }
   } else {
     std::puts(
         "\nLoads the Tessella database in DIR (every *.sch and *.xml file below it) and works on"
         "\nit. A first argument that names an existing directory is taken as DIR.\n\ncommands:");
     for (const Command& each : kCommands) {
       const std::string call = std::string(each.name) + " " + each.synopsis;
-      std::printf("  %-33s %s\n", call.c_str(), each.summary);
+      if (call.size() > 33) {
+        std::printf("  %s\n  %-33s %s\n", call.c_str(), "", each.summary);
+      } else {
+        std::printf("  %-33s %s\n", call.c_str(), each.summary);
+      }
     }
     std::puts(
         "\noptions:\n"

@@ -2,7 +2,10 @@
 // file, line, field, url and message, with null where a key does not apply. Library lines come
 // first, with the kind "library" and the line as message. Text is copied byte for byte, except
 // that control characters are escaped and each byte that begins no well-formed UTF-8 sequence
-// becomes U+FFFD, so the document is always valid UTF-8 and valid JSON.
+// becomes U+FFFD, so the document is always valid UTF-8 and valid JSON. The same strings serve
+// export and show.
+#include "json.h"
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -41,17 +44,23 @@ std::size_t Utf8SequenceLength(std::string_view text) {
   return length;
 }
 
-std::string Quoted(std::string_view text) {
-  std::string out = "\"";
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
   for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\') {
+      out += text[i++];
+      continue;
+    }
     const std::size_t length = Utf8SequenceLength(text.substr(i));
     if (length != 1) {
       out += length ? text.substr(i, length) : std::string_view("\xef\xbf\xbd");  // U+FFFD
       i += length ? length : 1;
       continue;
     }
-    const char c = text[i++];
-    switch (c) {
+    switch (text[i++]) {
       case '"':
         out += "\\\"";
         break;
@@ -67,18 +76,23 @@ std::string Quoted(std::string_view text) {
       case '\t':
         out += "\\t";
         break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
+      default: {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(byte));
+        out += escaped;
+      }
     }
   }
-  return out + "\"";
+  out += '"';
 }
+
+std::string Quoted(std::string_view text) {
+  std::string out;
+  AppendJsonString(out, text);
+  return out;
+}
+
+namespace {
 
 std::string QuotedOrNull(std::string_view text) { return text.empty() ? "null" : Quoted(text); }
 

@@ -1,4 +1,5 @@
-// list: the records with their type, hash and file, in load order.
+// list: the records with their type, hash and file, in load order; the selection by record type
+// that export shares.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -68,26 +69,33 @@ std::string ClosestType(const std::vector<std::string>& types, const std::string
 
 }  // namespace
 
-int RunList(const CommandContext& context) {
-  if (!RequireLoaded(context)) return kExitProblems;
-  if (context.option) {
-    const std::vector<std::string> types = RecordTypes();
-    if (std::find(types.begin(), types.end(), *context.option) == types.end()) {
-      std::string message = "tessella: " + *context.option + " is not a record type";
-      const std::string closest = ClosestType(types, *context.option);
-      if (!closest.empty()) message += "; did you mean " + closest + "?";
-      std::fprintf(stderr, "%s\n", message.c_str());
-      return kExitUsage;
-    }
-  }
+bool CheckRecordType(const std::optional<std::string>& type) {
+  if (!type) return true;
+  const std::vector<std::string> types = RecordTypes();
+  if (std::find(types.begin(), types.end(), *type) != types.end()) return true;
+  std::string message = "tessella: " + *type + " is not a record type";
+  const std::string closest = ClosestType(types, *type);
+  if (!closest.empty()) message += "; did you mean " + closest + "?";
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return false;
+}
+
+std::vector<uint64_t> RecordsOfType(const std::optional<std::string>& type) {
   std::vector<uint64_t> selected;
   const uint64_t* records = DB_GetRecords();
   for (uint64_t i = 0; i < DB_GetRecordCount(); ++i) {
-    if (!context.option || Text(DB_DataRecord_SchemaName(records[i])) == *context.option) {
+    if (!type || Text(DB_DataRecord_SchemaName(records[i])) == *type) {
       selected.push_back(records[i]);
     }
   }
-  PrintRecordTable(selected);
+  return selected;
+}
+
+int RunList(const CommandContext& context) {
+  if (!RequireLoaded(context)) return kExitProblems;
+  const std::optional<std::string> type = context.Option("--type");
+  if (!CheckRecordType(type)) return kExitUsage;
+  PrintRecordTable(RecordsOfType(type));
   return kExitSuccess;
 }
 

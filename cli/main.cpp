@@ -29,7 +29,7 @@ int Run(int argc, const char* const* argv) {
   CommandContext context;
   context.dataDir = operands.dataDir.value_or(sampleDir);
   context.arguments = operands.arguments;
-  context.option = invocation.option;
+  context.options = invocation.options;
   context.quiet = invocation.quiet;
 
   StartLogRelay(invocation.quiet);

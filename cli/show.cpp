@@ -1,5 +1,5 @@
 // show: a record in record file form, or one structure of it in structure text form, with the
-// record each reference names in a comment at the end of its line.
+// record each reference names in a comment at the end of its line; or either as JSON.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "json.h"
 #include "schema_view.h"
 #include "tessella.h"
 
@@ -85,18 +86,28 @@ int RunShow(const CommandContext& context) {
   const std::string& name = context.arguments[0];
   const uint64_t record = DB_GetRecordByName(name.c_str());
   if (!record) return Failure("no record named " + name);
-  const char* exported = nullptr;
+  uint64_t structure = 0;
   if (context.arguments.size() > 1) {
     const std::string& url = context.arguments[1];
-    const uint64_t structure = DB_DataRecord_ResolveURL(record, url.c_str());
+    structure = DB_DataRecord_ResolveURL(record, url.c_str());
     // The library stops at the last part it can follow, so a structure found elsewhere than the
     // URL says means the URL names nothing.
     if (!structure || Text(DB_DataStruct_URL(structure)) != url)
       return Failure(Text(DB_DataRecord_Name(record)) + " has no structure at " + url);
-    exported = DB_DataStruct_Serialize(structure, nullptr, false);
-  } else {
-    exported = DB_Export(record);
   }
+  if (context.Option("--format") == "json") {
+    JsonWriter writer(context.dataDir);
+    std::string json;
+    if (structure) {
+      writer.AppendStructure(structure, json);
+    } else {
+      writer.AppendRecord(record, json);
+    }
+    std::puts(json.c_str());
+    return kExitSuccess;
+  }
+  const char* exported =
+      structure ? DB_DataStruct_Serialize(structure, nullptr, false) : DB_Export(record);
   // A copy: the library writes later texts into the same buffer.
   const std::string text = Text(exported);
   if (text.empty()) return Failure("the library returned no text for " + name);
