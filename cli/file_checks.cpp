@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "findings.h"
+#include "scalar_texts.h"
 #include "schema_view.h"
 #include "tessella.h"
 
@@ -46,6 +47,9 @@ bool ReadFromElement(uint64_t schemaField) {
          !IsUnstoredReference(schemaField);
 }
 
+// The most elements the library keeps in a dynamic array read from a file.
+constexpr int kDynamicArrayMaxCount = 1000;
+
 class FileWalk {
  public:
   FileWalk(uint64_t record, std::vector<Finding>& findings)
@@ -56,9 +60,10 @@ class FileWalk {
 
   const std::string& File() const { return file_; }
 
-  // Checks a structure element whose field declares declaredType.
+  // Checks a structure element whose field declares declaredType; structure is what the library
+  // read it into (0 when it read none).
   void Structure(const tinyxml2::XMLElement& element, uint64_t declaredType,
-                 const std::string& path, bool root) {
+                 const std::string& path, bool root, uint64_t structure) {
     const uint64_t type = ElementType(element, declaredType, path);
     const std::string prefix = path.empty() ? "" : path + ".";
     for (const tinyxml2::XMLAttribute* attribute = element.FirstAttribute(); attribute;
@@ -67,7 +72,8 @@ class FileWalk {
       if (IsFormatAttribute(name, root)) continue;
       const uint64_t schemaField = DB_SchemaStruct_GetFieldByName(type, name.c_str(), true, 0);
       if (schemaField && ReadFromAttribute(schemaField)) {
-        Link(schemaField, attribute->Value(), prefix + name);
+        const uint64_t field = DB_DataStruct_FieldByName(structure, name.c_str());
+        Value(schemaField, attribute->Value(), prefix + name, field, 0);
       } else {
         Add(kUnknownAttributeFinding, prefix + name, "", Unread("attribute", name, type));
       }
@@ -79,9 +85,12 @@ class FileWalk {
       if (!schemaField || !ReadFromElement(schemaField)) {
         Add(kUnknownElementFinding, prefix + name, "", Unread("element", name, type));
       } else if (IsArray(schemaField)) {
-        Entries(*child, schemaField, prefix + name);
+        Entries(*child, schemaField, prefix + name,
+                DB_DataStruct_FieldByName(structure, name.c_str()));
       } else {
-        Structure(*child, FieldType(schemaField), prefix + name, false);
+        const uint64_t field = DB_DataStruct_FieldByName(structure, name.c_str());
+        Structure(*child, FieldType(schemaField), prefix + name, false,
+                  DB_DataField_GetValueAsPointer(field, 0));
       }
     }
   }
@@ -102,28 +111,60 @@ class FileWalk {
     return declaredType;
   }
 
-  void Entries(const tinyxml2::XMLElement& array, uint64_t schemaField, const std::string& path) {
+  void Entries(const tinyxml2::XMLElement& array, uint64_t schemaField, const std::string& path,
+               uint64_t field) {
     int index = 0;
     for (const tinyxml2::XMLElement* entry = array.FirstChildElement(); entry;
          entry = entry->NextSiblingElement(), ++index) {
       const std::string entryPath = path + "[" + std::to_string(index) + "]";
       if (!HoldsStructures(schemaField)) {
-        Link(schemaField, entry->Attribute("Value"), entryPath);
+        Value(schemaField, entry->Attribute("Value"), entryPath, field, index);
       } else if (!EqualsNoCase(entry->Name(), "null")) {
-        Structure(*entry, FieldType(schemaField), entryPath, false);
+        Structure(*entry, FieldType(schemaField), entryPath, false,
+                  index < kDynamicArrayMaxCount ? DB_DataField_GetValueAsPointer(field, index) : 0);
+      }
+    }
+    if (DB_SchemaField_GetFieldStorageType(schemaField) == TESSELLA_STORAGE_DYNAMIC_ARRAY &&
+        index > kDynamicArrayMaxCount) {
+      Add(kRewriteFinding, path, "",
+          "the file holds " + std::to_string(index) + " entries; the array keeps the first " +
+              std::to_string(kDynamicArrayMaxCount) + ", so the next save drops the rest");
+    }
+  }
+
+  // Checks a reference's hash, a weak pointer's URL, or that a scalar reads as what its text says.
+  void Value(uint64_t schemaField, const char* text, const std::string& path, uint64_t field,
+             int index) {
+    if (IsStoredReference(schemaField)) {
+      if (text && *text && !DB_GetRecordByHash(text)) {
+        Add(kReferenceFinding, path, "", "no loaded record has the hash " + std::string(text));
+      }
+    } else if (IsWeakPointer(schemaField)) {
+      if (text && *text) WeakPointer(text, path);
+    } else if (field && index < kDynamicArrayMaxCount) {
+      const bool entry = IsArray(schemaField);
+      const std::string written = Text(text);
+      if (const auto change = ScalarChange(DB_SchemaField_GetFieldType(schemaField), entry, written,
+                                           field, index)) {
+        Add(kRewriteFinding, path, "", *change);
       }
     }
   }
 
-  // Checks a reference's hash or a weak pointer's URL; other values need no check here.
-  void Link(uint64_t schemaField, const char* text, const std::string& path) {
-    if (!text || !*text) return;
-    if (IsStoredReference(schemaField) && !DB_GetRecordByHash(text)) {
-      Add(kReferenceFinding, path, "", "no loaded record has the hash " + std::string(text));
-    } else if (IsWeakPointer(schemaField) && !DB_DataRecord_ResolveURL(record_, text)) {
-      Add(kWeakPointerFinding, path, text,
-          "the URL " + std::string(text) + " names no structure of " + recordName_);
+  void WeakPointer(const std::string& url, const std::string& path) {
+    const uint64_t target = DB_DataRecord_ResolveURL(record_, url.c_str());
+    if (!target) {
+      Add(kWeakPointerFinding, path, url,
+          "the URL " + url + " names no structure of " + recordName_);
+      return;
     }
+    // The library passes over the parts of a URL it cannot follow and points at where it stopped.
+    const std::string resolved = Text(DB_DataStruct_URL(target));
+    if (resolved == url) return;
+    Add(kWeakPointerFinding, path, url,
+        "the URL " + url + " resolves to " +
+            (resolved.empty() ? recordName_ + " itself" : resolved) +
+            ", so the next save writes \"" + resolved + "\"");
   }
 
   static std::string Unread(const char* what, const std::string& name, uint64_t type) {
@@ -157,7 +198,7 @@ void CheckRecordFile(uint64_t record, const std::filesystem::path& dataDir,
   // A file that does not parse never became a record; the library has reported it.
   if (document.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS || !document.RootElement()) return;
   const uint64_t type = DB_SchemaStruct(DB_DataRecord_SchemaName(record));
-  walk.Structure(*document.RootElement(), type, "", true);
+  walk.Structure(*document.RootElement(), type, "", true, record);
 }
 
 }  // namespace TessellaCli

@@ -21,6 +21,7 @@ inline constexpr const char* kUnknownAttributeFinding = "unknown-attribute";  //
 inline constexpr const char* kUnknownElementFinding = "unknown-element";      // the save drops it
 inline constexpr const char* kUnclosedDeclarationFinding = "unclosed-declaration";  // schema end
 inline constexpr const char* kZeroByteFinding = "zero-byte";  // the loader reads no further
+inline constexpr const char* kRewriteFinding = "rewrite";     // the next save changes the data
 
 struct Finding {
   std::string kind;
@@ -45,9 +46,12 @@ struct CheckReport {
 // enumeration values that are no enumerable of their enumeration, at any depth.
 void CheckRecordValues(uint64_t record, std::vector<Finding>& findings);
 
-// Reads the record's file below dataDir beside its schema: references whose hash names no loaded
-// record, weak pointers whose URL resolves to nothing, and attributes or elements that no schema
-// field reads (the next save would drop them).
+// Reads the record's file below dataDir beside its schema and the loaded record: references whose
+// hash names no loaded record, weak pointers whose URL resolves to nothing or to a structure it
+// does not name, attributes or elements that no schema field reads (the next save would drop
+// them), and values that the next save would write as other data than the file holds (a number
+// text the reader cuts short, a number the save's digits do not carry, entries past what an
+// array keeps).
 void CheckRecordFile(uint64_t record, const std::filesystem::path& dataDir,
                      std::vector<Finding>& findings);
 

@@ -50,6 +50,16 @@ std::optional<Range> DeclaredRange(uint64_t schemaField) {
   }
 }
 
+std::optional<std::string> FieldKeyValue(uint64_t schemaField, const std::string& key) {
+  const uint64_t count = DB_SchemaField_GetKeyValuesCount(schemaField);
+  std::vector<const char*> keys(count), values(count);
+  DB_SchemaField_GetKeyValues(schemaField, keys.data(), values.data());
+  for (uint64_t i = 0; i < count; ++i) {
+    if (keys[i] && key == keys[i]) return Text(values[i]);
+  }
+  return std::nullopt;
+}
+
 std::string NumberText(const Number& number) {
   char text[64];
   const auto write = [&text](auto value) {

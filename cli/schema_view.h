@@ -27,6 +27,9 @@ std::vector<uint64_t> SchemaFields(uint64_t schemaStruct, bool includeInherited)
 // The range the schema declared (both "min" and "max"); nothing for other fields.
 std::optional<Range> DeclaredRange(uint64_t schemaField);
 
+// The field's value for key, as the schema wrote it; nothing when the field has no such key.
+std::optional<std::string> FieldKeyValue(uint64_t schemaField, const std::string& key);
+
 // The number in its shortest exact decimal form.
 std::string NumberText(const Number& number);
 

@@ -1,4 +1,5 @@
 // Findings read from the loaded records: ranges and enumerations.
+#include <cstdlib>
 #include <string>
 
 #include "findings.h"
@@ -31,6 +32,28 @@ Number ReadNumber(uint64_t field, int32_t index, uint32_t fieldType) {
     default:
       return DB_DataField_GetValueAsDouble(field, index);
   }
+}
+
+// A bound of a Float or Double field as the author wrote it, read at the field's precision: the
+// library keeps ranges at float precision, so a Double holding exactly its written bound would
+// read as outside the kept one. Nothing when the text is no number.
+std::optional<double> WrittenBound(uint64_t schemaField, const char* key, bool isFloat) {
+  const std::optional<std::string> text = FieldKeyValue(schemaField, key);
+  if (!text) return std::nullopt;
+  char* end = nullptr;
+  const double value =
+      isFloat ? double{std::strtof(text->c_str(), &end)} : std::strtod(text->c_str(), &end);
+  if (end == text->c_str()) return std::nullopt;
+  return value;
+}
+
+// The range to compare with: for Float and Double the bounds as written, where they are numbers.
+Range ComparedRange(uint64_t schemaField, uint32_t type, Range range) {
+  if (type != TESSELLA_FIELD_FLOAT && type != TESSELLA_FIELD_DOUBLE) return range;
+  const bool isFloat = type == TESSELLA_FIELD_FLOAT;
+  if (const auto min = WrittenBound(schemaField, "min", isFloat)) range.min = *min;
+  if (const auto max = WrittenBound(schemaField, "max", isFloat)) range.max = *max;
+  return range;
 }
 
 bool IsEnumerable(uint64_t enumeration, const std::string& value) {
@@ -66,7 +89,8 @@ class ValueWalk {
  private:
   void Element(uint64_t schemaField, uint64_t field, int32_t index, const std::string& path) {
     const uint32_t type = DB_SchemaField_GetFieldType(schemaField);
-    if (const std::optional<Range> range = DeclaredRange(schemaField)) {
+    if (const std::optional<Range> declared = DeclaredRange(schemaField)) {
+      const std::optional<Range> range = ComparedRange(schemaField, type, *declared);
       const Number value = ReadNumber(field, index, type);
       if (value < range->min || value > range->max) {
         Add(kRangeFinding, path,

@@ -3,7 +3,8 @@
 # The case file sets ARGS (the program's arguments), EXIT (the expected status) and the regular
 # expressions STDOUT_<i>, STDERR_<i> (must match) and NOT_STDOUT_<i> (must not match), each
 # numbered from 0 with its count in STDOUT_COUNT, STDERR_COUNT and NOT_STDOUT_COUNT; JSON set
-# means stdout must be one JSON document in well-formed UTF-8.
+# means stdout must be one JSON document in well-formed UTF-8; CHECK is Python code run with the
+# path of a file holding stdout in sys.argv[1], which must exit 0.
 # Or: cmake -DPYTHON=<python3> -DCOPY_FROM=<dir> -DCOPY_TO=<dir> -P run_cli.cmake copies a
 # fixture, writing each \xNN its files spell (NN in hex) as that byte.
 if(DEFINED COPY_FROM)
@@ -50,6 +51,14 @@ if(JSON)
     RESULT_VARIABLE parsed ERROR_VARIABLE why)
   if(NOT parsed EQUAL 0)
     message(FATAL_ERROR "stdout is no JSON document in UTF-8: ${why}\n${report}")
+  endif()
+endif()
+if(DEFINED CHECK)
+  file(WRITE "${CASE}.out" "${stdout}")
+  execute_process(COMMAND "${PYTHON}" -c "${CHECK}" "${CASE}.out"
+    RESULT_VARIABLE checked ERROR_VARIABLE why)
+  if(NOT checked EQUAL 0)
+    message(FATAL_ERROR "stdout fails the check: ${why}\n${report}")
   endif()
 endif()
 expect(stdout "${STDOUT_COUNT}" STDOUT TRUE)
