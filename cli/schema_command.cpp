@@ -1,11 +1,19 @@
 // schema: the loaded schema in the shape of the schema language. Descriptions appear as "//"
-// lines above what they describe; the other key-values of a field follow it in brackets.
+// lines above what they describe; the other key-values of a structure, field, enumeration or
+// enumerable follow it in brackets.
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "commands.h"
+#include "data_directory.h"
 #include "schema_view.h"
 #include "tessella.h"
 
@@ -75,6 +83,71 @@ std::string KeyValueText(const std::string& value) {
   return plain ? value : "\"" + value + "\"";
 }
 
+// The line cut into tokens as the schema parser cuts it: blanks separate, the ten punctuation
+// characters stand alone, and a double-quoted stretch stays inside its token.
+std::vector<std::string> Tokens(std::string_view line) {
+  std::vector<std::string> tokens;
+  std::string token;
+  bool quoted = false;
+  for (const char c : line) {
+    if (c == '"') quoted = !quoted;
+    const bool blank = c == ' ' || c == '\t' || c == '\r';
+    const bool punctuation = std::string_view(";[]{}@*&,:").find(c) != std::string_view::npos;
+    if (quoted || c == '"' || (!blank && !punctuation)) {
+      token += c;
+      continue;
+    }
+    if (!token.empty()) tokens.push_back(std::move(token));
+    token.clear();
+    if (punctuation) tokens.emplace_back(1, c);
+  }
+  if (!token.empty()) tokens.push_back(std::move(token));
+  return tokens;
+}
+
+// Adds the keys of the line's key-value block: the "[key: value, ...]" after the first token that
+// begins with "//", read up to where the parser's reading of it stops.
+void AddBlockKeys(std::string_view line, std::set<std::string>& keys) {
+  const std::vector<std::string> tokens = Tokens(line);
+  auto at = std::find_if(tokens.begin(), tokens.end(),
+                         [](const std::string& token) { return token.rfind("//", 0) == 0; });
+  if (at == tokens.end()) return;
+  at = std::find(at, tokens.end(), "[");
+  while (at != tokens.end() && std::distance(at, tokens.end()) >= 4 && at[2] == ":") {
+    keys.insert(at[1]);
+    at += 4;
+    if (at == tokens.end() || *at != ",") return;
+  }
+}
+
+// The key-value interface of enumerations, enumerables and structures answers for a named key
+// only, so the keys to ask for are read from the key-value blocks of the schema files; the values
+// shown are the library's.
+std::set<std::string> WrittenKeys(const std::filesystem::path& dataDir) {
+  std::set<std::string> keys;
+  for (const std::string& file : FindDatabaseFiles(dataDir).schemaFiles) {
+    std::ifstream in(dataDir / file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    // The loader reads a file up to its first zero byte.
+    std::istringstream lines(text.str().substr(0, text.str().find('\0')));
+    for (std::string line; std::getline(lines, line);) AddBlockKeys(line, keys);
+  }
+  return keys;
+}
+
+// "  [key: value, ...]" for the keys other than desc that lookup answers, in key order; "" when
+// it answers none.
+std::string Brackets(const std::set<std::string>& keys,
+                     const std::function<const char*(const char*)>& lookup) {
+  std::string pairs;
+  for (const std::string& key : keys) {
+    const char* value = key == "desc" ? nullptr : lookup(key.c_str());
+    if (value) pairs += (pairs.empty() ? "" : ", ") + key + ": " + KeyValueText(value);
+  }
+  return pairs.empty() ? "" : "  [" + pairs + "]";
+}
+
 void PrintDescription(const char* indent, const char* description) {
   if (description) std::printf("%s// %s\n", indent, description);
 }
@@ -102,14 +175,19 @@ void PrintField(uint64_t schemaField, uint64_t owner = 0) {
 }
 
 // Alone, a structure lists its inherited fields too, the root ancestor's first.
-void PrintStructure(const Catalog& catalog, uint64_t schemaStruct, bool alone = false) {
+void PrintStructure(const Catalog& catalog, const std::set<std::string>& keys,
+                    uint64_t schemaStruct, bool alone = false) {
   PrintDescription("", DB_SchemaStruct_GetKeyValue(schemaStruct, "desc"));
   std::string head = (catalog.IsRecord(schemaStruct) ? "record " : "struct ") +
                      Text(DB_SchemaStruct_GetName(schemaStruct));
   if (const uint64_t parent = DB_SchemaStruct_GetInheritsFrom(schemaStruct)) {
     head += " : " + Text(DB_SchemaStruct_GetName(parent));
   }
-  std::printf("%s  (%s)\n", head.c_str(), DB_SchemaStruct_GetOwnerFile(schemaStruct));
+  const std::string pairs = Brackets(keys, [schemaStruct](const char* key) {
+    return DB_SchemaStruct_GetKeyValue(schemaStruct, key);
+  });
+  std::printf("%s  (%s)%s\n", head.c_str(), DB_SchemaStruct_GetOwnerFile(schemaStruct),
+              pairs.c_str());
   std::string derived;
   for (const uint64_t each : DerivedTypes(schemaStruct)) {
     derived += (derived.empty() ? "" : ", ") + Text(DB_SchemaStruct_GetName(each));
@@ -131,21 +209,26 @@ void PrintStructure(const Catalog& catalog, uint64_t schemaStruct, bool alone = 
   for (const uint64_t schemaField : SchemaFields(schemaStruct, false)) PrintField(schemaField);
 }
 
-void PrintEnumeration(uint64_t enumeration) {
+void PrintEnumeration(const std::set<std::string>& keys, uint64_t enumeration) {
   PrintDescription("", DB_SchemaEnum_GetKeyValue(enumeration, "desc"));
-  std::printf("enum %s\n", DB_SchemaEnum_GetName(enumeration));
+  const std::string pairs = Brackets(
+      keys, [enumeration](const char* key) { return DB_SchemaEnum_GetKeyValue(enumeration, key); });
+  std::printf("enum %s%s\n", DB_SchemaEnum_GetName(enumeration), pairs.c_str());
   const uint64_t count = DB_SchemaEnum_GetEnumerableCount(enumeration);
   for (uint64_t i = 0; i < count; ++i) {
     const char* enumerable = nullptr;
     DB_SchemaEnum_GetEnumerableByIndex(enumeration, static_cast<int32_t>(i), &enumerable);
     if (!enumerable) continue;
     PrintDescription("  ", DB_SchemaEnum_GetEnumerableKeyValue(enumeration, enumerable, "desc"));
-    std::printf("  %s\n", enumerable);
+    const std::string enumerablePairs = Brackets(keys, [enumeration, enumerable](const char* key) {
+      return DB_SchemaEnum_GetEnumerableKeyValue(enumeration, enumerable, key);
+    });
+    std::printf("  %s%s\n", enumerable, enumerablePairs.c_str());
   }
 }
 
 // Enumerations first, then plain structures, then record types in declaration order.
-void PrintWholeSchema() {
+void PrintWholeSchema(const std::set<std::string>& keys) {
   const std::vector<uint64_t> recordTypes = RecordTypes();
   const Catalog catalog(recordTypes);
   std::vector<uint64_t> structures;
@@ -156,12 +239,12 @@ void PrintWholeSchema() {
   const char* separator = "";
   for (const uint64_t enumeration : catalog.Enumerations()) {
     std::printf("%s", separator);
-    PrintEnumeration(enumeration);
+    PrintEnumeration(keys, enumeration);
     separator = "\n";
   }
   for (const uint64_t schemaStruct : structures) {
     std::printf("%s", separator);
-    PrintStructure(catalog, schemaStruct);
+    PrintStructure(catalog, keys, schemaStruct);
     separator = "\n";
   }
 }
@@ -170,15 +253,16 @@ void PrintWholeSchema() {
 
 int RunSchema(const CommandContext& context) {
   if (!RequireLoaded(context)) return kExitProblems;
+  const std::set<std::string> keys = WrittenKeys(context.dataDir);
   if (context.arguments.empty()) {
-    PrintWholeSchema();
+    PrintWholeSchema(keys);
     return kExitSuccess;
   }
   const std::string& name = context.arguments[0];
   if (const uint64_t schemaStruct = DB_SchemaStruct(name.c_str())) {
-    PrintStructure(Catalog(RecordTypes()), schemaStruct, true);
+    PrintStructure(Catalog(RecordTypes()), keys, schemaStruct, true);
   } else if (const uint64_t enumeration = DB_SchemaEnum(name.c_str())) {
-    PrintEnumeration(enumeration);
+    PrintEnumeration(keys, enumeration);
   } else {
     return Failure("no structure, record or enumeration named " + name);
   }
