@@ -12,6 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
+using Handles = std::vector<uint64_t>;
 
 constexpr const char* kSchema =
     "enum EKind { Melee, Ranged };\nstruct WeaponStats { double Crit; uint8[2] Levels; };\n"
@@ -85,15 +86,13 @@ TEST_F(RecordsTest, LoadsRegistersAndResolvesReferencesAcrossFiles) {
             "Sword Weapons\\Sword.xml Weapon [0a1b2c3d-0000-4000-8000-000000000001]\n"
             "Bow.Long Weapons/Bow.Long.xml Weapon [0a1b2c3d-0000-4000-8000-000000000002]\n"
             "SWORD b/SWORD.xml Weapon []");
-  EXPECT_EQ(DB_GetRecordByName("BOW.long"), bow);
-  EXPECT_EQ(DB_GetRecordByName("sword"), records[2]);
-  EXPECT_EQ(Damage(records[2]), 2);
-  EXPECT_EQ(DB_GetRecordByHash(kBowHash), bow);
-  EXPECT_EQ(DB_GetRecordByHash(kSwordHash), sword);
-  EXPECT_EQ(DB_GetRecordByHash("0A1B2C3D-0000-4000-8000-000000000002"), 0u);
-  EXPECT_EQ(DB_DataField_GetValueAsRecord(Field(sword, "Upgrade"), 0), bow);
-  EXPECT_EQ(DB_DataField_GetValueAsRecord(Field(bow, "Upgrade"), 0), 0u);
-  EXPECT_EQ(Damage(sword), 12);
+  EXPECT_EQ((Handles{DB_GetRecordByName("BOW.long"), DB_GetRecordByName("sword"),
+                     DB_GetRecordByHash(kBowHash), DB_GetRecordByHash(kSwordHash),
+                     DB_GetRecordByHash("0A1B2C3D-0000-4000-8000-000000000002"),
+                     DB_DataField_GetValueAsRecord(Field(sword, "Upgrade"), 0),
+                     DB_DataField_GetValueAsRecord(Field(bow, "Upgrade"), 0),
+                     uint64_t(Damage(records[2])), uint64_t(Damage(sword))}),
+            (Handles{bow, records[2], bow, sword, 0, bow, 0, 2, 12}));
   const std::string hash = DB_DataRecord_Hash(records[3]);
   EXPECT_EQ(hash.size(), 36u);
   EXPECT_EQ(hash.find_first_of("ABCDEF"), std::string::npos);
@@ -326,11 +325,10 @@ TEST_F(RecordsTest, InvalidHandlesGiveNeutralResults) {
   for (const uint64_t handle : {uint64_t{0}, uint64_t{~0ull}, DB_SchemaStruct("Weapon")}) {
     SCOPED_TRACE(handle);
     EXPECT_EQ(Describe(handle), "<null>  <null> [<null>]");
-    EXPECT_EQ(DB_Export(handle), nullptr);
-    EXPECT_TRUE(DB_DataRecord_Export(handle));
-    EXPECT_FALSE(DB_DataRecord_Save(handle));
-    EXPECT_FALSE(DB_ReloadRecord(handle));
-    EXPECT_FALSE(DB_RemoveRecord(handle, true));
+    EXPECT_EQ((std::vector<bool>{DB_Export(handle) == nullptr, DB_DataRecord_Export(handle),
+                                 DB_DataRecord_Save(handle), DB_ReloadRecord(handle),
+                                 DB_RemoveRecord(handle, true)}),
+              (std::vector<bool>{true, true, false, false, false}));
   }
   EXPECT_EQ(DB_GetRecordByName(nullptr), 0u);
   EXPECT_EQ(DB_GetRecordByHash(nullptr), 0u);

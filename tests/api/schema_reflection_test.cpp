@@ -154,47 +154,41 @@ TEST_F(SchemaReflection, InheritanceAcrossThreeLevels) {
   ASSERT_TRUE(
       LoadSchema("struct A { int32 a0; int32 a1; };\nstruct B : A { int32 b0; int32 shared; };\n"
                  "struct C : B { int32 c0; int32 shared; };\nstruct Other { int32 o0; };\n"));
-  const uint64_t a = DB_SchemaStruct("A");
-  const uint64_t b = DB_SchemaStruct("B");
-  const uint64_t c = DB_SchemaStruct("C");
-  const uint64_t other = DB_SchemaStruct("Other");
-  EXPECT_EQ(DB_SchemaStruct_StructsThatInheritFromMeCount(a), 2u);
-  EXPECT_EQ(DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, 0), b);
-  EXPECT_EQ(DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, 1), c);
-  EXPECT_EQ(DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, 2), 0u);
-  EXPECT_EQ(DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, -1), 0u);
-  EXPECT_EQ(DB_SchemaStruct_StructsThatInheritFromMeCount(c), 0u);
-  EXPECT_TRUE(DB_SchemaStruct_DoesInheritFrom(c, a));
-  EXPECT_TRUE(DB_SchemaStruct_DoesInheritFrom(c, b));
-  EXPECT_FALSE(DB_SchemaStruct_DoesInheritFrom(a, c));
-  EXPECT_FALSE(DB_SchemaStruct_DoesInheritFrom(c, c));
-  EXPECT_TRUE(DB_SchemaStruct_DoesInheritFrom(a, 0));
+  const uint64_t a = DB_SchemaStruct("A"), b = DB_SchemaStruct("B"), c = DB_SchemaStruct("C"),
+                 other = DB_SchemaStruct("Other");
+  const auto byIndex = [](uint64_t s, int32_t i, bool inherited, uint64_t start) {
+    return DB_SchemaStruct_GetFieldByIndex(s, i, inherited, start);
+  };
+  const auto byName = [](uint64_t s, const char* name, bool inherited, uint64_t start) {
+    return DB_SchemaStruct_GetFieldByName(s, name, inherited, start);
+  };
+  EXPECT_EQ((Handles{DB_SchemaStruct_StructsThatInheritFromMeCount(a),
+                     DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, 0),
+                     DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, 1),
+                     DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, 2),
+                     DB_SchemaStruct_StructsThatInheritFromMeByIndex(a, -1),
+                     DB_SchemaStruct_StructsThatInheritFromMeCount(c),
+                     DB_SchemaStruct_DoesInheritFrom(c, a), DB_SchemaStruct_DoesInheritFrom(c, b),
+                     DB_SchemaStruct_DoesInheritFrom(a, c), DB_SchemaStruct_DoesInheritFrom(c, c),
+                     DB_SchemaStruct_DoesInheritFrom(a, 0)}),
+            (Handles{2, b, c, 0, 0, 0, 1, 1, 0, 0, 1}));
 
   // With inheritance the root's fields come first; a start replaces the structure for counting
-  // and numbering.
+  // and numbering. By name the nearest declaration wins; a start is searched after the
+  // structure's own fields.
   EXPECT_EQ(Fields(c, true, 0, false), "a0 a1 b0 shared c0 shared ");
   EXPECT_EQ(Fields(c, false, 0, false), "c0 shared ");
   EXPECT_EQ(Fields(a, true, c, false), "a0 a1 b0 shared c0 shared ");
   EXPECT_EQ(Fields(a, false, b, false), "b0 shared ");
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByIndex(0, 0, true, b),
-            DB_SchemaStruct_GetFieldByIndex(a, 0, true, 0));
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByIndex(c, 6, true, 0), 0u);
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByIndex(c, 2, false, 0), 0u);
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByIndex(c, -1, true, 0), 0u);
-
-  // The nearest declaration wins; a start is searched after the structure's own fields.
-  const uint64_t cShared = DB_SchemaStruct_GetFieldByName(c, "shared", true, 0);
-  EXPECT_EQ(cShared, DB_SchemaStruct_GetFieldByIndex(c, 1, false, 0));
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByName(c, "a1", false, 0), 0u);
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByName(c, "a1", true, 0),
-            DB_SchemaStruct_GetFieldByIndex(a, 1, false, 0));
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByName(other, "b0", true, 0), 0u);
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByName(other, "b0", true, c),
-            DB_SchemaStruct_GetFieldByIndex(b, 0, false, 0));
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByName(other, "o0", true, c),
-            DB_SchemaStruct_GetFieldByIndex(other, 0, false, 0));
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByName(other, "shared", true, c), cShared);
-  EXPECT_EQ(DB_SchemaStruct_GetFieldByName(c, nullptr, true, 0), 0u);
+  EXPECT_EQ(
+      (Handles{byIndex(0, 0, true, b), byIndex(c, 6, true, 0), byIndex(c, 2, false, 0),
+               byIndex(c, -1, true, 0), byName(c, "shared", true, 0), byName(c, "a1", false, 0),
+               byName(c, "a1", true, 0), byName(other, "b0", true, 0), byName(other, "b0", true, c),
+               byName(other, "o0", true, c), byName(other, "shared", true, c),
+               byName(c, nullptr, true, 0)}),
+      (Handles{byIndex(a, 0, true, 0), 0, 0, 0, byIndex(c, 1, false, 0), 0, byIndex(a, 1, false, 0),
+               0, byIndex(b, 0, false, 0), byIndex(other, 0, false, 0), byIndex(c, 1, false, 0),
+               0}));
 }
 
 // A declared range needs both min and max; values are read like atoll and atof (junk reads as

@@ -11,7 +11,6 @@
 
 #include "support/data_fixture.h"
 #include "support/log_capture.h"
-#include "support/scratch_directory.h"
 #include "tessella.h"
 
 namespace {
@@ -63,37 +62,6 @@ TEST_F(FieldEdits, FloatEqualityIsIeee) {
   DB_Undo();
   EXPECT_EQ(DB_DataField_GetValueAsFloat(f, 0), 0.0f);
   EXPECT_FALSE(Dirty());
-}
-
-// The record reads clean only when its file holds what memory holds.
-TEST_F(FieldEdits, RecordDirtyFollowsTheFile) {
-  ScratchDirectory scratch;
-  const uint64_t saved = DB_CreateRecord("Craft", scratch.File("").c_str(), "Saved");
-  ASSERT_NE(saved, 0u);
-  const uint64_t a = DB_DataStruct_FieldByName(saved, "i32");
-  const uint64_t b = DB_DataStruct_FieldByName(saved, "u16");
-  DB_DataField_SetValueAsInt32(a, 1, 0);
-  DB_DataField_SetValueAsUInt16(b, 1, 0);
-  DB_Undo();
-  EXPECT_FALSE(DB_DataField_IsDirty(b));
-  EXPECT_TRUE(DB_DataRecord_IsDirty(saved));  // a's edit is still applied
-  DB_Undo();
-  EXPECT_FALSE(DB_DataRecord_IsDirty(saved));
-
-  DB_Redo();
-  ASSERT_TRUE(DB_DataRecord_Save(saved));
-  DB_Undo();  // the file holds the edit, memory does not
-  EXPECT_TRUE(DB_DataRecord_IsDirty(saved));
-  DB_Redo();  // back to what the file holds
-  EXPECT_FALSE(DB_DataRecord_IsDirty(saved));
-  DB_Undo();
-  DB_DataField_SetValueAsInt32(a, 2, 0);  // the saved state can no longer come back
-  DB_Undo();
-  EXPECT_TRUE(DB_DataRecord_IsDirty(saved));
-  DB_SaveAll();
-  EXPECT_FALSE(DB_DataRecord_IsDirty(saved));
-  EXPECT_NE(ScratchDirectory::Read(scratch.File("Craft.Saved.xml")).find("i32=\"0\""),
-            std::string::npos);
 }
 
 TEST_F(FieldEdits, WeakPointerRefusesAnUnrelatedTarget) {
@@ -174,17 +142,6 @@ TEST_F(FieldEdits, RemovedStructuresComeBack) {
   EXPECT_EQ(DB_DataField_GetValueAsInt32(id, 0), 2);
   EXPECT_EQ(DB_DataRecord_PointableStructureCount(craft_), pointables + 1);
   EXPECT_EQ(DB_DataField_GetValueAsWeakPointer(Field("marks"), 0), second);
-}
-
-// Setting an owning pointer hands the structure it held to its holder until undo.
-TEST_F(FieldEdits, ReplacedOwnedStructureIsKeptForUndo) {
-  const uint64_t other = Field("other");
-  const uint64_t held = DB_DataField_GetValueAsPointer(other, 0);
-  DB_DataField_SetValueAsPointer(other, 0, 0);
-  EXPECT_EQ(DB_DataStruct_GetRecord(held), 0u);
-  DB_Undo();
-  EXPECT_EQ(DB_DataField_GetValueAsPointer(other, 0), held);
-  EXPECT_EQ(DB_DataStruct_GetRecord(held), craft_);
 }
 
 // A reference that waits for its record keeps waiting on its own element.
