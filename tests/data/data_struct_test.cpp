@@ -17,20 +17,16 @@ using Database::ObjectPtr;
 using Database::Resolve;
 using Database::THandle;
 
-constexpr const char* kDefaultsSchema = R"(
-enum EColour { Red, Green, Blue };
-struct Base
-{
+constexpr const char* kDefaultsSchema = R"(enum EColour { Red, Green, Blue };
+struct Base {
     // [default: 5]
     int32 a;
 };
-struct Derived : Base
-{
+struct Derived : Base {
     // [default: "x y"]
     string c;
 };
-record Defaults
-{
+record Defaults {
     // [default: True]
     bool[3] flags;
     // [default: yes]
@@ -43,19 +39,13 @@ record Defaults
     uint8 wraps;
     // [default: 2.5]
     float f;
-    double d;
     // [default: "hello world"]
     string s;
-    string empty;
     // [default: Green]
     EColour good;
     // [default: Purple]
     EColour bad;
-    EColour none;
-    int32[] dynamic;
-    Base value;
-    Base @ pointer;
-    Base * weak;
+    double d; string empty; EColour none; int32[] dynamic; Base value; Base @ pointer; Base * weak;
     Defaults & ref;
 };
 )";
