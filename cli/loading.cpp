@@ -20,21 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RelayState {
-  bool quiet = false;
-  bool progressShown = false;
-  std::vector<LibraryProblem> problems;
-};
-
-RelayState& Relay() {
-  static RelayState state;
-  return state;
-}
-
-// The file callbacks are plain function pointers, so the directory they read lives here. The
-// library makes room for the size reported for a path and then asks for that path: the loader
-// writes exactly that many bytes, so a file that changed in between is cut or padded with zeros,
-// never written past the room.
+// The file callbacks are plain function pointers, so the directory they read lives here.
 struct FileRoot {
   fs::path dir;
   std::string lastReportedPath;
@@ -46,21 +32,15 @@ FileRoot& Files() {
   return root;
 }
 
-uint32_t SizeFile(const char* path) noexcept {
-  std::error_code error;
-  const uintmax_t size = fs::file_size(Files().dir / path, error);
-  const bool fits = !error && size <= std::numeric_limits<uint32_t>::max();
-  Files().lastReportedPath = path;
-  Files().lastReportedSize = fits ? static_cast<uint32_t>(size) : 0;
-  return Files().lastReportedSize;
-}
+struct RelayState {
+  bool quiet = false;
+  bool progressShown = false;
+  std::vector<LibraryProblem> problems;
+};
 
-void LoadFile(const char* path, char* buffer) noexcept {
-  const uint32_t room = Files().lastReportedPath == path ? Files().lastReportedSize : 0;
-  std::ifstream in(Files().dir / path, std::ios::binary);
-  in.read(buffer, static_cast<std::streamsize>(room));
-  const auto got = static_cast<uint32_t>(std::max<std::streamsize>(in.gcount(), 0));
-  std::fill(buffer + got, buffer + room, '\0');
+RelayState& Relay() {
+  static RelayState state;
+  return state;
 }
 
 bool StderrIsTerminal() {
@@ -103,6 +83,25 @@ std::vector<const char*> Pointers(const std::vector<std::string>& texts) {
 
 }  // namespace
 
+void ReadFilesBelow(const fs::path& dir) { Files().dir = dir; }
+
+uint32_t SizeDataFile(const char* path) noexcept {
+  std::error_code error;
+  const uintmax_t size = fs::file_size(Files().dir / path, error);
+  const bool fits = !error && size <= std::numeric_limits<uint32_t>::max();
+  Files().lastReportedPath = path;
+  Files().lastReportedSize = fits ? static_cast<uint32_t>(size) : 0;
+  return Files().lastReportedSize;
+}
+
+void LoadDataFile(const char* path, char* buffer) noexcept {
+  const uint32_t room = Files().lastReportedPath == path ? Files().lastReportedSize : 0;
+  std::ifstream in(Files().dir / path, std::ios::binary);
+  in.read(buffer, static_cast<std::streamsize>(room));
+  const auto got = static_cast<uint32_t>(std::max<std::streamsize>(in.gcount(), 0));
+  std::fill(buffer + got, buffer + room, '\0');
+}
+
 void StartLogRelay(bool quiet) {
   Relay().quiet = quiet;
   RegisterForLogging(RelayLogLine);
@@ -112,12 +111,12 @@ const std::vector<LibraryProblem>& LibraryProblems() { return Relay().problems; 
 
 LoadResult LoadDirectory(const fs::path& dir, bool quiet) {
   const DatabaseFiles files = FindDatabaseFiles(dir);
-  Files().dir = dir;
+  ReadFilesBelow(dir);
   const std::vector<const char*> schemaFiles = Pointers(files.schemaFiles);
   const std::vector<const char*> recordFiles = Pointers(files.recordFiles);
   const ProgressCallback progress = !quiet && StderrIsTerminal() ? ShowProgress : nullptr;
   const bool opened =
-      DB_Load(LoadFile, SizeFile, progress, static_cast<uint32_t>(schemaFiles.size()),
+      DB_Load(LoadDataFile, SizeDataFile, progress, static_cast<uint32_t>(schemaFiles.size()),
               schemaFiles.data(), static_cast<uint32_t>(recordFiles.size()), recordFiles.data());
   ClearProgress();
   return {opened, files.recordFiles.size()};

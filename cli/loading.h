@@ -23,6 +23,14 @@ struct LibraryProblem {
 void StartLogRelay(bool quiet);
 const std::vector<LibraryProblem>& LibraryProblems();
 
+// The file callbacks LoadDirectory hands the library, reading paths below the directory that
+// ReadFilesBelow set. The library makes room for the size SizeDataFile reported for a path (0 for
+// a file it cannot read) and then asks LoadDataFile for that path, which writes exactly that many
+// bytes: a file that changed in between is cut or padded with zeros, never written past the room.
+void ReadFilesBelow(const std::filesystem::path& dir);
+uint32_t SizeDataFile(const char* path) noexcept;
+void LoadDataFile(const char* path, char* buffer) noexcept;
+
 struct LoadResult {
   bool opened = false;              // what DB_Load answered
   std::size_t recordFileCount = 0;  // record files handed to the library
