@@ -144,6 +144,17 @@ TEST_F(FieldEdits, RemovedStructuresComeBack) {
   EXPECT_EQ(DB_DataField_GetValueAsWeakPointer(Field("marks"), 0), second);
 }
 
+// Setting an owning pointer hands the structure it held to its holder until undo.
+TEST_F(FieldEdits, ReplacedOwnedStructureIsKeptForUndo) {
+  const uint64_t other = Field("other");
+  const uint64_t held = DB_DataField_GetValueAsPointer(other, 0);
+  DB_DataField_SetValueAsPointer(other, 0, 0);
+  EXPECT_EQ(DB_DataStruct_GetRecord(held), 0u);
+  DB_Undo();
+  EXPECT_EQ(DB_DataField_GetValueAsPointer(other, 0), held);
+  EXPECT_EQ(DB_DataStruct_GetRecord(held), craft_);
+}
+
 // A reference that waits for its record keeps waiting on its own element.
 TEST_F(FieldEdits, PendingReferencesMoveWithTheirElements) {
   const uint64_t holder = ReadRecordHandle("Holder", R"(<Holder __type="Craft" __hash="h3">

@@ -107,6 +107,11 @@ TEST_F(StructureEdits, RefusedPointerAndRetypeEditsLogTheirLines) {
                      "\"Other\" does not inherit from \"Part\"."));
   EXPECT_EQ(DB_DataField_GetValueAsPointer(Field("engine"), 0), held);
   EXPECT_FALSE(DB_DataRecord_IsDirty(craft_));
+  // Undoing a retype keeps the fields it added.
+  DB_DataStruct_SetPolymorphicType(Element("parts", 0), DB_SchemaStruct("Wheel"));
+  DB_Undo();
+  EXPECT_EQ(DB_DataStruct_GetPolymorphicType(Element("parts", 0)), 0u);
+  EXPECT_NE(DB_DataStruct_FieldByName(Element("parts", 0), "size"), 0u);
 }
 
 TEST_F(StructureEdits, MovesAreOneStepAndTheParentLinkFollows) {
