@@ -59,10 +59,9 @@ void Effect(Writer& w, std::ostringstream& out, const char* element) {
   if (burn) {
     out << " Duration=\"" << w.Fraction(30) << "\"><Ticks><UInt8 Value=\"" << w.Int(-128, 127)
         << "\"/><UInt8 Value=\"" << w.Int(0, 127) << "\"/></Ticks></" << element << ">";
-  } else {
-    out << " Slow=\"" << w.UInt(65535) << "\" Shatters=\"" << (w.Int(0, 1) ? "true" : "0")
-        << "\"/>";
+    return;
   }
+  out << " Slow=\"" << w.UInt(65535) << "\" Shatters=\"" << (w.Int(0, 1) ? "true" : "0") << "\"/>";
 }
 
 std::string Item(Writer& w, size_t index, size_t count) {
@@ -95,11 +94,7 @@ std::string Item(Writer& w, size_t index, size_t count) {
   if (w.Int(0, 3) != 0) Effect(w, out, "Primary");
   out << "<Effects>";
   for (int64_t i = w.Int(0, 3); i > 0; --i) {
-    if (w.Int(0, 4) == 0) {
-      out << "<null/>";
-    } else {
-      Effect(w, out, "Effect");
-    }
+    w.Int(0, 4) == 0 ? void(out << "<null/>") : Effect(w, out, "Effect");
   }
   out << "</Effects><Marked>";
   for (int64_t i = w.Int(0, 2); i > 0; --i) {
