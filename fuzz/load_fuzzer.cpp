@@ -3,26 +3,12 @@
 // must answer with log lines and neutral results, never a crash or a hang.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "tessella.h"
 
 namespace {
-
-std::string schemaText;
-std::string recordText;
-
-const std::string& Text(const char* path) {
-  return std::strcmp(path, "fuzz.sch") == 0 ? schemaText : recordText;
-}
-
-uint32_t Size(const char* path) { return static_cast<uint32_t>(Text(path).size()); }
-
-void Read(const char* path, char* buffer) {
-  const std::string& text = Text(path);
-  std::memcpy(buffer, text.data(), text.size());
-}
 
 void ReadBack(uint64_t structure, int depth) {
   if (depth > 8) return;
@@ -51,13 +37,11 @@ void ReadBack(uint64_t structure, int depth) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > fuzz::kMaxInput) return 0;
   const std::string input(reinterpret_cast<const char*>(data), size);
   const size_t split = input.find("\n---\n");
-  schemaText = input.substr(0, split);
-  recordText = split == std::string::npos ? std::string() : input.substr(split + 5);
-  const char* schema[] = {"fuzz.sch"};
-  const char* records[] = {"fuzz.xml"};
-  DB_Load(&Read, &Size, nullptr, 1, schema, 1, records);
+  fuzz::Load(input.substr(0, split),
+             {{"fuzz.xml", split == std::string::npos ? std::string() : input.substr(split + 5)}});
   for (uint64_t i = 0; i < DB_GetRecordCount(); ++i) {
     const uint64_t record = DB_GetRecords()[i];
     DB_Export(record);
@@ -66,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       DB_DataStruct_URL(DB_DataRecord_GetPointableStructure(record, static_cast<uint32_t>(p)));
     }
   }
-  DB_Query("SELECT RECORDS WHERE RECORD_TYPE=\"Item\" AND FIELD_VALUE(Stats.Damage) >= 1");
+  DB_Query("SELECT RECORDS WHERE RECORD_TYPE=\"Item\" AND FIELD_VALUE(Main.Damage) >= 1");
   DB_Close();
   return 0;
 }

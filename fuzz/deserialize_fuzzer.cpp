@@ -1,0 +1,36 @@
+// Reads arbitrary bytes into a structure of the sample database with DB_DataStruct_Deserialize
+// (the first byte picks the structure and the field filter, the rest is the text), then undoes
+// the edit: the record must write exactly what it wrote before.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/fuzz_support.h"
+#include "tessella.h"
+
+namespace {
+
+const char* const kFilters[] = {nullptr, "Damage", "Extras", "Levels", "Inner", "Tags", "Best"};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0 || size > fuzz::kMaxInput) return 0;
+  const uint64_t record = fuzz::SampleRecords()[data[0] % 3];
+  const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const uint32_t structures = static_cast<uint32_t>(DB_DataRecord_PointableStructureCount(record));
+  const uint32_t pick = (data[0] >> 2) % (structures + 1);
+  const uint64_t target =
+      pick == structures ? record : DB_DataRecord_GetPointableStructure(record, pick);
+  const char* filter = kFilters[(data[0] >> 5) % 7];
+  const std::string before = fuzz::Copy(DB_Export(record));
+  DB_DataStruct_CanDeserialize(target, text.c_str());
+  if (!DB_DataStruct_Deserialize(target, text.c_str(), filter)) {
+    fuzz::Fail("a live structure refused text", text, "true", "false");
+  }
+  DB_DataStruct_Serialize(target, nullptr, false);
+  DB_Undo();
+  const std::string after = fuzz::Copy(DB_Export(record));
+  if (after != before) fuzz::Fail("undo did not restore the record", text, before, after);
+  return 0;
+}
