@@ -9,20 +9,14 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
+
+#include "support/scratch_directory.h"
 
 namespace {
 
 using namespace Database::Platform;
-
-std::string ReadAll(const std::string& path) {
-  std::stringstream content;
-  content << std::ifstream(path, std::ios::binary).rdbuf();
-  return content.str();
-}
 
 TEST(Platform, UuidTextIsLowerCaseHexInFiveGroups) {
   const std::regex form("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}");
@@ -70,7 +64,7 @@ TEST(Platform, WritesReplacesAndRemovesFilesAtForwardSlashPaths) {
   const std::string path = "platform_test_file.xml";
   ASSERT_TRUE(WriteTextFile(path, "first, longer content"));
   ASSERT_TRUE(WriteTextFile("\\" + path, "second"));
-  EXPECT_EQ(ReadAll(path), "second");
+  EXPECT_EQ(ScratchDirectory::Read(path), "second");
   EXPECT_TRUE(RemoveFile(path));
   EXPECT_FALSE(RemoveFile(path));
   EXPECT_FALSE(WriteTextFile("no_such_directory/x.xml", "text"));
@@ -94,13 +88,13 @@ TEST(Platform, FailedWritesLeaveTheOldFile) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write reported success";
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
   EXPECT_FALSE(WriteTextFile(path, "refused"));
-  EXPECT_EQ(ReadAll(path), "old content");
+  EXPECT_EQ(ScratchDirectory::Read(path), "old content");
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   ASSERT_TRUE(WriteTextFile(path, "new"));
   struct stat written {};
   ASSERT_EQ(stat(path.c_str(), &written), 0);
   EXPECT_EQ(written.st_mode & 0777, 0640u);
-  EXPECT_EQ(ReadAll(path), "new");
+  EXPECT_EQ(ScratchDirectory::Read(path), "new");
   for (const auto& entry : std::filesystem::directory_iterator(".")) {
     EXPECT_EQ(entry.path().filename().string().find(path + ".tmp"), std::string::npos);
   }

@@ -48,12 +48,6 @@ class Pointers : public DataFixture {
     return ship;
   }
   // The handle stored in element index of a reference field, without resolving.
-  static std::vector<std::string> PointableUrls(const CDataRecord& record) {
-    std::vector<std::string> urls;
-    for (const THandle h : record.PointableStructures())
-      urls.push_back(Resolve<CDataStruct>(h)->GetURL());
-    return urls;
-  }
   static THandle Stored(const CDataRecord& record, const char* field, size_t index) {
     return Database::FieldAs<Database::ElementKind::RecordHandle>(record.FindField(field))
         ->Values()
@@ -149,10 +143,12 @@ TEST_F(Pointers, ReferencesResolveByHashOnceAllRecordsAreRead) {
 }
 
 TEST_F(Pointers, PointableListIsDepthFirstAndHoldsAStructureStoredTwiceOnce) {
-  EXPECT_EQ(PointableUrls(Ship()),
-            (std::vector<std::string>{"parts[0]", "parts[0].stats", "parts[1]", "parts[1].stats",
-                                      "parts[1].sub", "parts[1].sub.stats", "parts[2]",
-                                      "parts[2].stats"}));
+  std::vector<std::string> urls;
+  for (const THandle h : Ship().PointableStructures())
+    urls.push_back(Resolve<CDataStruct>(h)->GetURL());
+  EXPECT_EQ(urls, (std::vector<std::string>{"parts[0]", "parts[0].stats", "parts[1]",
+                                            "parts[1].stats", "parts[1].sub", "parts[1].sub.stats",
+                                            "parts[2]", "parts[2].stats"}));
   EXPECT_TRUE(NewRecord("N", "Ship").PointableStructures().empty())
       << "Ship's own structures are all arrays";
   // Short and long lists are checked for repeats in different ways.
