@@ -121,7 +121,7 @@ class FileWalk {
         Value(schemaField, entry->Attribute("Value"), entryPath, field, index);
       } else if (!EqualsNoCase(entry->Name(), "null")) {
         Structure(*entry, FieldType(schemaField), entryPath, false,
-                  index < kDynamicArrayMaxCount ? DB_DataField_GetValueAsPointer(field, index) : 0);
+                  DB_DataField_GetValueAsPointer(field, index));
       }
     }
     if (DB_SchemaField_GetFieldStorageType(schemaField) == TESSELLA_STORAGE_DYNAMIC_ARRAY &&
@@ -141,7 +141,8 @@ class FileWalk {
       }
     } else if (IsWeakPointer(schemaField)) {
       if (text && *text) WeakPointer(text, path);
-    } else if (field && index < kDynamicArrayMaxCount) {
+    } else if (static_cast<uint64_t>(index) < DB_DataField_GetArrayElementCount(field)) {
+      // An entry past what the array kept has been reported (or logged by the library) already.
       const bool entry = IsArray(schemaField);
       const std::string written = Text(text);
       if (const auto change = ScalarChange(DB_SchemaField_GetFieldType(schemaField), entry, written,
