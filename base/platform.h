@@ -21,9 +21,10 @@ std::string NewUuidText();
 // Byte-wise comparison ignoring ASCII letter case, ordered like _stricmp: <0, 0 or >0.
 int CompareNoCase(const char* a, const char* b);
 
-// A record file path as the operating system takes it. Paths are relative to the current
-// directory; on POSIX systems '\' separators become '/' and a leading separator still means
-// "relative to the current directory".
+// A record file path as the operating system takes it. Paths are UTF-8 and relative to the
+// current directory; either separator may be used ('\' becomes '/' on POSIX systems and '/'
+// becomes '\' on Windows), and a leading separator still means "relative to the current
+// directory" on both, never the root of a drive or file system.
 std::string NativeRecordPath(const std::string& path);
 
 // Writes text to the file at path (NativeRecordPath applied), replacing its content. False when it

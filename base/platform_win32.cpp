@@ -31,10 +31,33 @@ void FreeLargeBlock(void* block) {
   if (block) VirtualFree(block, 0, MEM_RELEASE);
 }
 
-std::string NativeRecordPath(const std::string& path) { return path; }
+namespace {
+// UTF-16 for the wide-character calls; paths in the interface are UTF-8. Empty when the text is
+// not valid UTF-8, which no file call accepts.
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
+  return wide;
+}
+}  // namespace
+
+std::string NativeRecordPath(const std::string& path) {
+  std::string native = path;
+  for (char& c : native) {
+    if (c == '/') c = '\\';
+  }
+  return !native.empty() && native.front() == '\\' ? "." + native : native;
+}
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring native = Wide(NativeRecordPath(path));
+  if (native.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(native.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     return false;
@@ -42,10 +65,15 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
   // The text goes to a new file beside the old one, which is replaced only once every byte is
   // written: a failure at any point leaves the old file as it was.
   static unsigned counter = 0;
-  const std::string temporary =
-      path + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-  HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::wstring temporary;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+    temporary = native + L".tmp-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(++counter);
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
   if (file == INVALID_HANDLE_VALUE) return false;
   bool written = true;
   for (size_t done = 0; written && done < text.size();) {
@@ -57,20 +85,24 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
     done += wrote;
   }
   written = CloseHandle(file) != 0 && written;
-  if (!written || !MoveFileExA(temporary.c_str(), path.c_str(),
+  if (!written || !MoveFileExW(temporary.c_str(), native.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temporary.c_str());
+    DeleteFileW(temporary.c_str());
     return false;
   }
   return true;
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  const std::wstring native = Wide(NativeRecordPath(path));
+  return !native.empty() && DeleteFileW(native.c_str()) != 0;
+}
 
 }  // namespace Database::Platform
 
 // The library keeps no per-thread state, so thread notifications are declined.
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
   return TRUE;
 }

@@ -176,7 +176,8 @@ void PrintHelp(const Command* command, const std::filesystem::path& sampleDir) {
         "  -h, --help   this help; tessella COMMAND --help describes one command\n"
         "\nexit status: 0 success, 1 problems found or nothing to show, 2 usage error");
   }
-  std::printf("\nWithout DIR: the bundled sample database, %s\n", sampleDir.string().c_str());
+  std::printf("\nWithout DIR: the bundled sample database, %s\n",
+              sampleDir.generic_string().c_str());
 }
 
 int UsageError(const Command* command, const std::string& message) {
@@ -192,7 +193,7 @@ int Failure(const std::string& message) {
 
 bool RequireLoaded(const CommandContext& context) {
   if (context.load.opened) return true;
-  Failure("the database in " + context.dataDir.string() + " did not load");
+  Failure("the database in " + context.dataDir.generic_string() + " did not load");
   return false;
 }
 

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace TessellaCli {
 namespace {
 
@@ -10,12 +14,31 @@ namespace fs = std::filesystem;
 
 fs::path RunningExecutable(const char* argv0) {
   std::error_code error;
+#ifdef _WIN32
+  std::wstring self(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (length == 0) break;
+    if (length < self.size()) return fs::path(self.substr(0, length));
+    self.resize(self.size() * 2);
+  }
+#else
   fs::path self = fs::read_symlink("/proc/self/exe", error);
   if (!error) return self;
+#endif
   return fs::weakly_canonical(fs::path(argv0), error);
 }
 
 }  // namespace
+
+std::string Utf8Path(const fs::path& path) {
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path PathFromUtf8(const std::string& text) {
+  return fs::path(std::u8string(text.begin(), text.end()));
+}
 
 DatabaseFiles FindDatabaseFiles(const fs::path& dir) {
   DatabaseFiles files;
@@ -25,7 +48,7 @@ DatabaseFiles FindDatabaseFiles(const fs::path& dir) {
     std::vector<std::string>* list = extension == ".sch"   ? &files.schemaFiles
                                      : extension == ".xml" ? &files.recordFiles
                                                            : nullptr;
-    if (list) list->push_back(entry.path().lexically_relative(dir).generic_string());
+    if (list) list->push_back(Utf8Path(entry.path().lexically_relative(dir)));
   }
   std::sort(files.schemaFiles.begin(), files.schemaFiles.end());
   std::sort(files.recordFiles.begin(), files.recordFiles.end());

@@ -8,7 +8,13 @@
 
 namespace TessellaCli {
 
-// The files of a data directory, as paths relative to it with '/' separators, each list sorted.
+// A path as UTF-8 text with '/' separators, and back: the library's paths are UTF-8 on every
+// system.
+std::string Utf8Path(const std::filesystem::path& path);
+std::filesystem::path PathFromUtf8(const std::string& text);
+
+// The files of a data directory, as UTF-8 paths relative to it with '/' separators, each list
+// sorted.
 struct DatabaseFiles {
   std::vector<std::string> schemaFiles;  // every *.sch below the directory
   std::vector<std::string> recordFiles;  // every *.xml below the directory

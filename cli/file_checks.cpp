@@ -2,9 +2,12 @@
 #include <tinyxml2.h>
 
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
+#include "data_directory.h"
 #include "findings.h"
 #include "scalar_texts.h"
 #include "schema_view.h"
@@ -195,9 +198,14 @@ void CheckRecordFile(uint64_t record, const std::filesystem::path& dataDir,
                      std::vector<Finding>& findings) {
   FileWalk walk(record, findings);
   tinyxml2::XMLDocument document;
-  const std::string path = (dataDir / walk.File()).string();
+  std::ifstream in(dataDir / PathFromUtf8(walk.File()), std::ios::binary);
+  if (!in) return;
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   // A file that does not parse never became a record; the library has reported it.
-  if (document.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS || !document.RootElement()) return;
+  if (document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS ||
+      !document.RootElement()) {
+    return;
+  }
   const uint64_t type = DB_SchemaStruct(DB_DataRecord_SchemaName(record));
   walk.Structure(*document.RootElement(), type, "", true, record);
 }

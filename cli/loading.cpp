@@ -87,7 +87,7 @@ void ReadFilesBelow(const fs::path& dir) { Files().dir = dir; }
 
 uint32_t SizeDataFile(const char* path) noexcept {
   std::error_code error;
-  const uintmax_t size = fs::file_size(Files().dir / path, error);
+  const uintmax_t size = fs::file_size(Files().dir / PathFromUtf8(path), error);
   const bool fits = !error && size <= std::numeric_limits<uint32_t>::max();
   Files().lastReportedPath = path;
   Files().lastReportedSize = fits ? static_cast<uint32_t>(size) : 0;
@@ -96,7 +96,7 @@ uint32_t SizeDataFile(const char* path) noexcept {
 
 void LoadDataFile(const char* path, char* buffer) noexcept {
   const uint32_t room = Files().lastReportedPath == path ? Files().lastReportedSize : 0;
-  std::ifstream in(Files().dir / path, std::ios::binary);
+  std::ifstream in(Files().dir / PathFromUtf8(path), std::ios::binary);
   in.read(buffer, static_cast<std::streamsize>(room));
   const auto got = static_cast<uint32_t>(std::max<std::streamsize>(in.gcount(), 0));
   std::fill(buffer + got, buffer + room, '\0');

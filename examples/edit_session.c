@@ -1,4 +1,4 @@
-/* An edit session on a Tessella database in C11 (POSIX for directories and paths).
+/* An edit session on a Tessella database in C11 (POSIX or Windows for directories and paths).
  *
  * Usage: edit_session DATA_DIR OUT_DIR
  *
@@ -18,6 +18,14 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <direct.h>
+#define MakeDirectory(path) _mkdir(path)
+#define FullPath(path) _fullpath(NULL, (path), 0)
+#else
+#define MakeDirectory(path) mkdir((path), 0777)
+#define FullPath(path) realpath((path), NULL)
+#endif
 
 #include "tessella.h"
 
@@ -109,11 +117,11 @@ static int LoadSchema(void) {
 static int PrepareOutDir(const char* outDir) {
   char *data, *out;
   int inside;
-  if (mkdir(outDir, 0777) != 0 && errno != EEXIST) return 0;
-  data = realpath(dataDir, NULL);
-  out = realpath(outDir, NULL);
+  if (MakeDirectory(outDir) != 0 && errno != EEXIST) return 0;
+  data = FullPath(dataDir);
+  out = FullPath(outDir);
   inside = data && out && strncmp(out, data, strlen(data)) == 0 &&
-           (out[strlen(data)] == '\0' || out[strlen(data)] == '/');
+           (out[strlen(data)] == '\0' || out[strlen(data)] == '/' || out[strlen(data)] == '\\');
   free(data);
   free(out);
   return !inside;

@@ -1,21 +1,36 @@
-# Compares the dynamic symbols a shared library defines with a sorted list of names, and that list
-# with the functions the public header declares.
-# Usage: cmake -DLIBRARY=<lib> -DEXPORTS=<list> -DHEADER=<tessella.h> -P check_exports.cmake
-execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
-  OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}")
-endif()
-string(REGEX MATCHALL "[0-9a-fA-F]+ [TtDdBbRrVvWwi] [^\n]+" lines "${symbols}")
+# Compares the dynamic symbols a shared library defines (a DLL: its export table) with a sorted
+# list of names, and that list with the functions the public header declares.
+# Usage: cmake -DLIBRARY=<lib> -DEXPORTS=<list> -DHEADER=<tessella.h> [-DOBJDUMP=<objdump>]
+#              -P check_exports.cmake
 set(actual "")
-foreach(line IN LISTS lines)
-  string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${line}")
-  string(REGEX REPLACE "@.*$" "" name "${name}")
-  # Linker-provided markers are not exports of ours.
-  if(NOT name MATCHES "^(_init|_fini|_edata|_end|__bss_start|TESSELLA_[0-9.]+)$")
-    list(APPEND actual "${name}")
+if(LIBRARY MATCHES "\\.dll$")
+  # A DLL's exports are the names of its export table, as objdump lists them.
+  execute_process(COMMAND "${OBJDUMP}" -p "${LIBRARY}" OUTPUT_VARIABLE table RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${LIBRARY}")
   endif()
-endforeach()
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)*" table "${table}")
+  string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" lines "${table}")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${line}")
+    list(APPEND actual "${name}")
+  endforeach()
+else()
+  execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
+    OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+  endif()
+  string(REGEX MATCHALL "[0-9a-fA-F]+ [TtDdBbRrVvWwi] [^\n]+" lines "${symbols}")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${line}")
+    string(REGEX REPLACE "@.*$" "" name "${name}")
+    # Linker-provided markers are not exports of ours.
+    if(NOT name MATCHES "^(_init|_fini|_edata|_end|__bss_start|TESSELLA_[0-9.]+)$")
+      list(APPEND actual "${name}")
+    endif()
+  endforeach()
+endif()
 list(REMOVE_DUPLICATES actual)
 list(SORT actual)
 file(STRINGS "${EXPORTS}" expected REGEX "^[A-Za-z_][A-Za-z0-9_]*$")

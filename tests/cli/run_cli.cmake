@@ -1,5 +1,7 @@
 # Runs one command-line case and checks its exit status and output.
-# Usage: cmake -DPROGRAM=<program> -DCASE=<case file> -DPYTHON=<python3> -P run_cli.cmake
+# Usage: cmake -DPROGRAM=<program> -DCASE=<case file> -DPYTHON=<python3> [-DEMULATOR=<runner>]
+#              -P run_cli.cmake
+# (EMULATOR, e.g. wine, runs a program built for another system.)
 # The case file sets ARGS (the program's arguments), EXIT (the expected status) and the regular
 # expressions STDOUT_<i>, STDERR_<i> (must match) and NOT_STDOUT_<i> (must not match), each
 # numbered from 0 with its count in STDOUT_COUNT, STDERR_COUNT and NOT_STDOUT_COUNT; JSON set
@@ -22,7 +24,7 @@ for path in (p for p in source.rglob("*") if p.is_file()):
 endif()
 
 include("${CASE}")
-execute_process(COMMAND "${PROGRAM}" ${ARGS}
+execute_process(COMMAND ${EMULATOR} "${PROGRAM}" ${ARGS}
   RESULT_VARIABLE status OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
 set(report "--- stdout:\n${stdout}--- stderr:\n${stderr}")
 if(NOT status STREQUAL EXIT)

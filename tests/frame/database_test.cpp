@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -35,10 +37,29 @@ constexpr bool kAddressSanitizer = true;
 constexpr bool kAddressSanitizer = false;
 #endif
 
+TEST(DatabaseFrame, AnInheritanceChainDeeperThanTheFieldWalkIsRefusedNamingTheStructure) {
+  LogCapture capture;
+  MemoryFiles files;
+  std::string chain = "struct S0 { int32 f; };";
+  for (int i = 1; i <= 70; ++i) {
+    chain += " struct S" + std::to_string(i) + " : S" + std::to_string(i - 1) + " { };";
+  }
+  files.Add("a.sch", chain);
+  const char* schema[] = {"a.sch"};
+  EXPECT_FALSE(
+      DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 1, schema, 0, nullptr));
+  EXPECT_EQ(capture.Texts(TESSELLA_LOG_ERROR),
+            std::vector<std::string>{"[Error] [Tessella] Schema: Structure S65 inherits from more "
+                                     "than 64 ancestors. Shorten its inheritance chain."});
+}
+
 // A database larger than the memory the process may have: the load fails, naming the record it
-// was reading, with nothing left loaded; the next load works. Also: an inheritance chain deeper
-// than the field walk follows is refused with the structure named.
+// was reading, with nothing left loaded; the next load works.
 TEST(DatabaseFrame, OutOfMemoryFailsTheLoadNotTheHost) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no per-process address-space limit that a test can set and run "
+                  "past in a child process";
+#else
   if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer needs more address space";
   const pid_t child = fork();
   if (child == 0) {
@@ -61,29 +82,16 @@ TEST(DatabaseFrame, OutOfMemoryFailsTheLoadNotTheHost) {
     const bool named = !errors.empty() &&
                        errors.back().find("Out of memory while loading \"r") != std::string::npos;
     const bool released = DB_GetRecordCount() == 0;
-    std::string chain = "struct S0 { int32 f; };";
-    for (int i = 1; i <= 70; ++i) {
-      chain += " struct S" + std::to_string(i) + " : S" + std::to_string(i - 1) + " { };";
-    }
-    files.Add("a.sch", chain);
-    capture.Clear();
-    const bool chainRefused =
-        !DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 1, schema, 0, nullptr);
-    const bool chainNamed = capture.Texts(TESSELLA_LOG_ERROR) ==
-                            std::vector<std::string>{
-                                "[Error] [Tessella] Schema: Structure S65 inherits from more than "
-                                "64 ancestors. Shorten its inheritance chain."};
     files.Add("a.sch", "struct A { int32 x; };");
     const bool recovered =
         DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 1, schema, 0, nullptr);
-    _exit((!loaded) | (named << 1) | (released << 2) | (chainRefused << 3) | (chainNamed << 4) |
-          (recovered << 5));
+    _exit((!loaded) | (named << 1) | (released << 2) | (recovered << 3));
   }
   int status = -1;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 63) << "bits: failed, named, released, chain refused, chain "
-                                        "named, recovered";
+  EXPECT_EQ(WEXITSTATUS(status), 15) << "bits: failed, named, released, recovered";
+#endif
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ ScratchDirectory::~ScratchDirectory() {
 }
 
 std::string ScratchDirectory::Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())),
+                   std::ios::binary);
   std::stringstream content;
   content << in.rdbuf();
   return content.str();

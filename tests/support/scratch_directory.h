@@ -14,7 +14,7 @@ class ScratchDirectory {
 
   // The path of name inside the directory; File("") is the directory with a trailing slash.
   std::string File(const std::string& name) const { return path_ + "/" + name; }
-  // The whole content of a file; "" when it cannot be read.
+  // The whole content of the file at a UTF-8 path; "" when it cannot be read.
   static std::string Read(const std::string& path);
 
  private:
