@@ -1,6 +1,8 @@
 #include "data_directory.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #ifdef _WIN32
@@ -38,6 +40,12 @@ std::string Utf8Path(const fs::path& path) {
 
 fs::path PathFromUtf8(const std::string& text) {
   return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 DatabaseFiles FindDatabaseFiles(const fs::path& dir) {

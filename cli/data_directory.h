@@ -3,6 +3,7 @@
 #define TESSELLA_CLI_DATA_DIRECTORY_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ namespace TessellaCli {
 // system.
 std::string Utf8Path(const std::filesystem::path& path);
 std::filesystem::path PathFromUtf8(const std::string& text);
+
+// The whole content of the file at path; nullopt when it cannot be opened.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 // The files of a data directory, as UTF-8 paths relative to it with '/' separators, each list
 // sorted.

@@ -2,8 +2,6 @@
 #include <tinyxml2.h>
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -198,11 +196,9 @@ void CheckRecordFile(uint64_t record, const std::filesystem::path& dataDir,
                      std::vector<Finding>& findings) {
   FileWalk walk(record, findings);
   tinyxml2::XMLDocument document;
-  std::ifstream in(dataDir / PathFromUtf8(walk.File()), std::ios::binary);
-  if (!in) return;
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::optional<std::string> text = ReadWholeFile(dataDir / PathFromUtf8(walk.File()));
   // A file that does not parse never became a record; the library has reported it.
-  if (document.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS ||
+  if (!text || document.Parse(text->data(), text->size()) != tinyxml2::XML_SUCCESS ||
       !document.RootElement()) {
     return;
   }

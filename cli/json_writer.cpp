@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "data_directory.h"
 #include "json.h"
 #include "schema_view.h"
 #include "tessella.h"
@@ -117,8 +119,11 @@ struct JsonWriter::State {
   std::string StoredHash(const FieldInfo& info, int index) {
     if (documentRecord != record) {
       documentRecord = record;
-      const std::string file = (dataDir / Text(DB_DataRecord_Filename(record))).string();
-      if (document.LoadFile(file.c_str()) != tinyxml2::XML_SUCCESS) document.Clear();
+      const std::optional<std::string> text =
+          ReadWholeFile(dataDir / PathFromUtf8(Text(DB_DataRecord_Filename(record))));
+      if (!text || document.Parse(text->data(), text->size()) != tinyxml2::XML_SUCCESS) {
+        document.Clear();
+      }
     }
     const tinyxml2::XMLElement* element = document.RootElement();
     for (const Step& step : path) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "tessella.h"
@@ -129,7 +130,10 @@ std::optional<std::string> FloatChange(std::string_view text, bool entry, T held
   const int digits = (isFloat ? 7 : 16) + (entry ? 1 : 0);
   char written[64];
   std::snprintf(written, sizeof written, "%.*g", digits, static_cast<double>(held));
-  const auto readBack = static_cast<T>(std::atof(written));
+  // Read back as the library reads a number that makes up the whole text (the C library's atof
+  // does not read "nan" everywhere).
+  T readBack{};
+  std::from_chars(written, written + std::strlen(written), readBack);
   if (SameNumber(readBack, held)) return std::nullopt;
   return "the file holds " + copy + ", which reads as " + Shortest(held) +
          "; the next save writes " + written + ", which reads back as " + Shortest(readBack);
