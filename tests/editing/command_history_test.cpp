@@ -98,7 +98,6 @@ const Case kCases[] = {
     {"edit discards redo steps newest first, last command first", "[ +a +b ] +c u u | +d",
      "d+ a! a~ b! b~ c! c~", true, false},
     {"begin chain leaves the redo side", "+a u | [", "", true, true},
-    {"empty chain is an undo step", "[ ] | u", "", false, true},
     {"commands run while replaying are not recorded and live until clear", "*n u r u",
      "n+ n- i+ n+ n- i+", false, true},
     {"undo and redo do nothing while disabled", "+a +b u off | U R", "", true, true},

@@ -1,5 +1,5 @@
-// Value and array edits through the public header: what each changes, what undo and redo give
-// back, the dirty flags of field and record, and the edits that are refused.
+// Field edits through the public header that the randomized edit model does not pin: the lines
+// of refused edits, NaN over NaN, and pending references moved with their elements.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +7,6 @@
 #include <functional>
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "support/data_fixture.h"
 #include "support/log_capture.h"
@@ -15,25 +14,16 @@
 
 namespace {
 
-constexpr const char* kSchema = R"(
-struct Part { int32 id; };
-struct Other { int32 x; };
-record Craft {
-    uint16 u16; int32 i32; float f; int32[] list; int32[2] pair; Part[] parts; Part * favourite;
-    Part *[] marks; Other @ other; Craft &[] links;
-};
-)";
+constexpr const char* kSchema =
+    "struct Part { int32 id; };\nstruct Other { int32 x; };\nrecord Craft { uint16 u16; int32 i32; "
+    "float f; int32[] list; int32[2] pair; Part[] parts; Part * favourite; Part *[] marks; "
+    "Other @ other; Craft &[] links; };";
 
 constexpr const char* kCraft = R"(<Craft __type="Craft" __hash="h1" u16="2" i32="3" f="0"
-    favourite="parts[0]">
-    <list><Entry Value="10"/><Entry Value="20"/><Entry Value="30"/></list>
-    <pair><Entry Value="1"/><Entry Value="2"/></pair>
-    <parts><Part id="1"/><Part id="2"/></parts>
-    <marks><Entry Value="parts[1]"/></marks>
-    <other __type="Other" x="7"/>
-    <links><Entry Value="h1"/><Entry Value="h2"/></links>
-</Craft>
-)";
+    favourite="parts[0]"><list><Entry Value="10"/><Entry Value="20"/><Entry Value="30"/></list>
+    <pair><Entry Value="1"/><Entry Value="2"/></pair><parts><Part id="1"/><Part id="2"/></parts>
+    <marks><Entry Value="parts[1]"/></marks><other __type="Other" x="7"/>
+    <links><Entry Value="h1"/><Entry Value="h2"/></links></Craft>)";
 
 class FieldEdits : public DataFixture {
  protected:
@@ -49,19 +39,16 @@ class FieldEdits : public DataFixture {
   uint64_t craft_ = 0;
 };
 
-TEST_F(FieldEdits, FloatEqualityIsIeee) {
+// NaN differs from itself, so setting it over NaN is an undo step of its own.
+TEST_F(FieldEdits, NaNOverNaNIsAChange) {
   const uint64_t f = Field("f");
-  DB_DataField_SetValueAsFloat(f, -0.0f, 0);  // equal to 0.0: no change
-  EXPECT_FALSE(Dirty());
-  EXPECT_TRUE(DB_CanUndo());
-  DB_DataField_SetValueAsFloat(f, std::numeric_limits<float>::quiet_NaN(), 0);
-  DB_DataField_SetValueAsFloat(f, std::numeric_limits<float>::quiet_NaN(), 0);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  DB_DataField_SetValueAsFloat(f, nan, 0);
+  DB_DataField_SetValueAsFloat(f, nan, 0);
+  DB_Undo();
   EXPECT_TRUE(std::isnan(DB_DataField_GetValueAsFloat(f, 0)));
   DB_Undo();
-  EXPECT_TRUE(std::isnan(DB_DataField_GetValueAsFloat(f, 0)));  // NaN over NaN was a change too
-  DB_Undo();
   EXPECT_EQ(DB_DataField_GetValueAsFloat(f, 0), 0.0f);
-  EXPECT_FALSE(Dirty());
 }
 
 TEST_F(FieldEdits, WeakPointerRefusesAnUnrelatedTarget) {
@@ -110,8 +97,7 @@ TEST_F(FieldEdits, RefusedEditsRecordNothing) {
       {"set past the end", [&] { DB_DataField_SetValueAsInt32(Field("list"), 1, 4); },
        "E Element 4 is outside field \"list\", which holds 3 elements; the edit was refused."},
       {"another kind", [&] { DB_DataField_SetValueAsString(Field("i32"), "x", 0); },
-       "E Field \"i32\" holds another kind of value; the edit was refused."},
-      {"stale handle", [&] { DB_DataField_SetValueAsInt32(craft_ + 100000, 1, 0); }, ""}};
+       "E Field \"i32\" holds another kind of value; the edit was refused."}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Log().Clear();
@@ -120,39 +106,6 @@ TEST_F(FieldEdits, RefusedEditsRecordNothing) {
     EXPECT_EQ(Log().Lines(), LogLines(c.logged));
   }
   EXPECT_FALSE(Dirty());
-}
-
-// A removed structure leaves service with its fields and comes back with the same handle and
-// contents; a weak pointer's target stays where it is.
-TEST_F(FieldEdits, RemovedStructuresComeBack) {
-  const uint64_t parts = Field("parts");
-  const uint64_t second = DB_DataField_GetValueAsStruct(parts, 1);
-  const uint64_t id = DB_DataStruct_FieldByName(second, "id");
-  DB_DataField_RemoveArrayElement(Field("marks"), 0);
-  EXPECT_EQ(DB_DataStruct_URL(second), std::string("parts[1]"));
-  DB_DataField_RemoveArrayElement(parts, 1);
-  EXPECT_EQ(DB_DataStruct_URL(second), std::string());
-  EXPECT_EQ(DB_DataField_GetValueAsInt32(id, 0), 0);
-  DB_DataField_SetValueAsInt32(id, 5, 0);
-  EXPECT_FALSE(DB_CanRedo());
-  const uint64_t pointables = DB_DataRecord_PointableStructureCount(craft_);
-  DB_Undo();
-  DB_Undo();
-  EXPECT_EQ(DB_DataField_GetValueAsStruct(parts, 1), second);
-  EXPECT_EQ(DB_DataField_GetValueAsInt32(id, 0), 2);
-  EXPECT_EQ(DB_DataRecord_PointableStructureCount(craft_), pointables + 1);
-  EXPECT_EQ(DB_DataField_GetValueAsWeakPointer(Field("marks"), 0), second);
-}
-
-// Setting an owning pointer hands the structure it held to its holder until undo.
-TEST_F(FieldEdits, ReplacedOwnedStructureIsKeptForUndo) {
-  const uint64_t other = Field("other");
-  const uint64_t held = DB_DataField_GetValueAsPointer(other, 0);
-  DB_DataField_SetValueAsPointer(other, 0, 0);
-  EXPECT_EQ(DB_DataStruct_GetRecord(held), 0u);
-  DB_Undo();
-  EXPECT_EQ(DB_DataField_GetValueAsPointer(other, 0), held);
-  EXPECT_EQ(DB_DataStruct_GetRecord(held), craft_);
 }
 
 // A reference that waits for its record keeps waiting on its own element.
