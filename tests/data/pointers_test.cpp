@@ -22,22 +22,12 @@ constexpr const char* kShipSchema =
     "record Ship { Part * [] targets; Part[] parts; Part * target; Ship & other; Ship & [] others; "
     "Ship & [2] pair; };";
 
-constexpr const char* kShip = R"(<S __type="Ship" target="parts[2].stats" other="hb">
-    <targets>
-        <WeakPointer Value="#Error#"/>
-        <WeakPointer Value="parts[0]"/>
-        <WeakPointer Value=""/>
-        <WeakPointer Value="parts[1].sub"/>
-    </targets>
-    <parts>
-        <Part/>
-        <Part><sub><Part/></sub></Part>
-        <Part/>
-    </parts>
+constexpr const char* kShip = R"(<S __type="Ship" target="parts[2].stats" other="hb"><targets>
+    <WeakPointer Value="#Error#"/><WeakPointer Value="parts[0]"/><WeakPointer Value=""/>
+    <WeakPointer Value="parts[1].sub"/></targets>
+    <parts><Part/><Part><sub><Part/></sub></Part><Part/></parts>
     <others><Record Value="hb"/><Record Value="nope"/><Record/></others>
-    <pair><Record Value="ha"/></pair>
-</S>
-)";
+    <pair><Record Value="ha"/></pair></S>)";
 
 class Pointers : public DataFixture {
  protected:
@@ -118,10 +108,9 @@ TEST_F(Pointers, WeakPointersResolveWithinTheRecord) {
 }
 
 TEST_F(Pointers, ReferencesResolveByHashOnceAllRecordsAreRead) {
-  CDataRecord& a = ReadRecord("A", R"(<A __type="Ship" __hash="ha" other="hb">
-    <others><Record Value="hb"/><Record Value="nope"/><Record/></others>
-    <pair><Record Value="ha"/></pair>
-</A>)");
+  CDataRecord& a =
+      ReadRecord("A", R"(<A __type="Ship" __hash="ha" other="hb"><others><Record Value="hb"/>
+    <Record Value="nope"/><Record/></others><pair><Record Value="ha"/></pair></A>)");
   CDataRecord& b = ReadRecord("B", R"(<B __type="Ship" __hash="hb" other=""/>)");
   EXPECT_EQ(a.FindField("others")->GetCount(), 3u);
   EXPECT_EQ(a.FindField("pair")->GetCount(), 2u) << "a pending entry holds its place";
@@ -169,26 +158,6 @@ TEST_F(Pointers, PointableListIsDepthFirstAndHoldsAStructureStoredTwiceOnce) {
     // The repeat must not be destroyed twice with the record.
     held.Erase(held.GetCount() - 1);
   }
-}
-
-// Fields instate what they own and never what they point at. (A whole tree leaving service and
-// coming back is checked through the public header by the edits that remove structures.)
-TEST_F(Pointers, FieldsInstateWhatTheyOwnOnly) {
-  CDataRecord& ship = Ship();
-  const THandle part0 = Child(ship, "parts", 0)->GetHandle();
-  const Database::CDataField& weak = *ship.FindField("targets");
-  const Database::CDataField& owning = *ship.FindField("parts");
-  Database::UninstateObjectIf(&weak, part0);
-  EXPECT_NE(Resolve<CDataStruct>(part0), nullptr);
-  Database::UninstateObjectIf(&owning, part0);
-  EXPECT_EQ(Resolve<CDataStruct>(part0), nullptr);
-  Database::ReinstateObjectIf(weak, part0);
-  EXPECT_EQ(Resolve<CDataStruct>(part0), nullptr);
-  Database::ReinstateObjectIf(owning, part0);
-  EXPECT_NE(Resolve<CDataStruct>(part0), nullptr);
-  Database::UninstateObjectIf(nullptr, part0);
-  Database::UninstateObjectIf(&owning, 0);
-  EXPECT_TRUE(Log().Lines().empty());
 }
 
 }  // namespace

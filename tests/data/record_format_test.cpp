@@ -137,9 +137,8 @@ TEST_F(RecordFormat, PadsFixedArraysAndDropsSurplusEntries) {
   }
   EXPECT_TRUE(Log().Lines().empty());
 
-  const CDataRecord& long_ = ReadRecord("F", R"(<F __type="Fixed"><numbers>
-    <Int32 Value="1"/><Int32 Value="2"/><Int32 Value="3"/>
-    <Int32 Value="4"/><Int32 Value="5"/><Int32 Value="6"/>
+  const CDataRecord& long_ = ReadRecord("F", R"(<F __type="Fixed"><numbers><Int32 Value="1"/>
+    <Int32 Value="2"/><Int32 Value="3"/><Int32 Value="4"/><Int32 Value="5"/><Int32 Value="6"/>
 </numbers></F>)");
   EXPECT_EQ(Of(&long_, "numbers"), (Texts{"1", "2", "3", "4"}));
   EXPECT_EQ(Log().Lines(),
@@ -183,8 +182,8 @@ TEST_F(RecordFormat, OwningPointersKeepNullEntriesAndMissingStructuresReadAsDefa
 
 TEST_F(RecordFormat, ByValueArrayLeavesOutEmptyElements) {
   UseSchema(kBoxSchema);
-  CDataRecord& box = ReadRecord("B", R"(<B __type="Box"><values>
-    <Thing id="1"/><Thing id="2"/><Thing id="3"/>
+  CDataRecord& box =
+      ReadRecord("B", R"(<B __type="Box"><values><Thing id="1"/><Thing id="2"/><Thing id="3"/>
 </values></B>)");
   auto& values =
       Database::FieldAs<Database::ElementKind::StructHandle>(box.FindField("values"))->Values();
@@ -249,9 +248,8 @@ TEST_F(RecordFormat, RecordNamesBecomeValidElementNames) {
 TEST_F(RecordFormat, AFieldNamedLikeAnInheritedOneSharesItsPlace) {
   UseSchema(
       "struct Base { int32 a; int8[] list; };\nstruct Derived : Base { int32 a; int8[] list; };");
-  const CDataRecord& read = ReadRecord("D", R"(<D __type="Derived" a="5">
-    <list><Int8 Value="1"/></list>
-    <list><Int8 Value="2"/></list>
+  const CDataRecord& read = ReadRecord(
+      "D", R"(<D __type="Derived" a="5"><list><Int8 Value="1"/></list><list><Int8 Value="2"/></list>
 </D>)");
   EXPECT_EQ(read.GetFieldCount(), 2u);
   EXPECT_EQ(Of(&read, "a"), Texts{"5"});
@@ -259,7 +257,9 @@ TEST_F(RecordFormat, AFieldNamedLikeAnInheritedOneSharesItsPlace) {
   EXPECT_EQ(NewRecord("N", "Derived").GetFieldCount(), 2u);
 }
 
-TEST_F(RecordFormat, UserDataComesFirstAndDeserializeReadsInPlace) {
+// What Deserialize reads in place, and with a field filter, is checked by the randomized edit
+// model against the structures' own texts.
+TEST_F(RecordFormat, UserDataComesFirstAndCanDeserializeNeedsTheElementName) {
   UseSchema(kBoxSchema);
   CDataRecord& box = ReadRecord("B", kBox);
   box.SetUserData("note");
@@ -275,15 +275,6 @@ TEST_F(RecordFormat, UserDataComesFirstAndDeserializeReadsInPlace) {
   for (const char* other : {R"(<items id="4"/>)", "<one", static_cast<const char*>(nullptr)}) {
     EXPECT_FALSE(one->CanDeserialize(other));
   }
-  one->Deserialize(R"(<one id="9"/>)", nullptr);
-  one->Deserialize("not xml <", nullptr);
-  EXPECT_EQ(Of(one, "id"), Texts{"9"});
-  // Re-reading the record replaces the held structures; the old ones leave service.
-  const Database::THandle oldItem = box.FindField("items")->ReadStructHandle(0);
-  box.Deserialize(R"(<B><items><Thing id="8"/></items><one id="1"/></B>)", "items");
-  EXPECT_EQ(Database::Resolve<CDataStruct>(oldItem), nullptr);
-  EXPECT_EQ(Of(Child(box, "items"), "id"), Texts{"8"});
-  EXPECT_EQ(Of(one, "id"), Texts{"9"}) << "the filter skips other fields";
 }
 
 }  // namespace
