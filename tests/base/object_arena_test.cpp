@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "data/data_record.h"
 #include "support/data_fixture.h"
 
@@ -11,31 +9,6 @@ namespace {
 
 using Database::CDataObject;
 using Database::ObjectArena;
-
-TEST(ObjectArena, ReusesReleasedPiecesOfTheSameSize) {
-  Database::ArenaOwner arena = ObjectArena::Create();
-  void* first = arena->Allocate(41);
-  void* other = arena->Allocate(100);
-  arena->Release(first, 41);
-  // 41 and 48 bytes round to the same piece size; 100 bytes does not.
-  void* reused = arena->Allocate(48);
-  void* fresh = arena->Allocate(41);
-  EXPECT_EQ(reused, first);
-  EXPECT_NE(fresh, other);
-  for (void* piece : {reused, fresh}) arena->Release(piece, 48);
-  arena->Release(other, 100);
-}
-
-TEST(ObjectArena, OutlivesItsOwnerWhilePiecesAreOut) {
-  Database::ArenaOwner owner = ObjectArena::Create();
-  ObjectArena* arena = owner.get();
-  auto* piece = static_cast<char*>(arena->Allocate(64));
-  owner.reset();
-  // Still the arena's memory: writing it is fine, and releasing it frees the arena (a leak or a
-  // use after free shows under the sanitizers).
-  std::memset(piece, 1, 64);
-  arena->Release(piece, 64);
-}
 
 class ArenaObjects : public DataFixture {};
 
@@ -50,7 +23,8 @@ TEST_F(ArenaObjects, RecordsBuildTheirWholeTreeInTheirArenaOrOnTheHeap) {
   for (const CDataObject* object : objects) {
     EXPECT_EQ(CDataObject::ArenaOf(*object), arena.get());
   }
-  // The owner's reference goes first, as at a close; the record still holds the arena.
+  // The owner's reference goes first, as at a close; the record still holds the arena (a leak or
+  // a use after free shows under the sanitizers).
   arena.reset();
   EXPECT_EQ(record->FindField("Size")->GetCount(), 1u);
   record.reset();

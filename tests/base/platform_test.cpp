@@ -10,8 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <regex>
-#include <set>
+#include <string>
 
 #include "support/scratch_directory.h"
 
@@ -19,17 +18,6 @@ namespace {
 
 using namespace Database::Platform;
 namespace fs = std::filesystem;
-
-TEST(Platform, UuidTextIsLowerCaseHexInFiveGroups) {
-  const std::regex form("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}");
-  std::set<std::string> seen;
-  for (int i = 0; i < 100; ++i) {
-    const std::string text = NewUuidText();
-    EXPECT_TRUE(std::regex_match(text, form)) << text;
-    seen.insert(text);
-  }
-  EXPECT_EQ(seen.size(), 100u);
-}
 
 TEST(Platform, CompareNoCaseOrdersLikeStricmp) {
   // Letters fold to lower case, as _stricmp folds them: '_' sorts before 'a' and 'A' alike; only

@@ -13,26 +13,6 @@ DatabaseFixture::~DatabaseFixture() {
   activeProgress = nullptr;
 }
 
-void DatabaseFixture::AddSchema(const std::string& path, const std::string& text) {
-  files_.Add(path, text);
-  schemaPaths_.push_back(path);
-}
-
-void DatabaseFixture::AddMissingSchema(const std::string& path) {
-  files_.Remove(path);
-  schemaPaths_.push_back(path);
-}
-
-void DatabaseFixture::AddRecord(const std::string& path, const std::string& text) {
-  files_.Add(path, text);
-  recordPaths_.push_back(path);
-}
-
-void DatabaseFixture::AddMissingRecord(const std::string& path) {
-  files_.Remove(path);
-  recordPaths_.push_back(path);
-}
-
 void DatabaseFixture::Reset() {
   DB_Close();
   for (const std::string& path : schemaPaths_) files_.Remove(path);
@@ -43,23 +23,18 @@ void DatabaseFixture::Reset() {
   log_.Clear();
 }
 
-bool DatabaseFixture::Load() { return DoLoad(true); }
-
-bool DatabaseFixture::LoadWithoutProgress() { return DoLoad(false); }
-
 bool DatabaseFixture::LoadSchema(const std::string& text, const std::string& path) {
   AddSchema(path, text);
   return Load();
 }
 
-bool DatabaseFixture::DoLoad(bool withProgress) {
+bool DatabaseFixture::Load() {
   std::vector<const char*> schema;
   for (const std::string& path : schemaPaths_) schema.push_back(path.c_str());
   std::vector<const char*> records;
   for (const std::string& path : recordPaths_) records.push_back(path.c_str());
   progress_.clear();
-  return DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(),
-                 withProgress ? &DatabaseFixture::ReceiveProgress : nullptr,
+  return DB_Load(MemoryFiles::Loader(), MemoryFiles::Sizer(), &DatabaseFixture::ReceiveProgress,
                  static_cast<uint32_t>(schema.size()), schema.data(),
                  static_cast<uint32_t>(records.size()), records.data());
 }

@@ -28,12 +28,19 @@ class DatabaseFixture : public ::testing::Test {
   DatabaseFixture();
   ~DatabaseFixture() override;
 
-  // Adds a schema file to the load list; the text is what the host would serve for it.
-  void AddSchema(const std::string& path, const std::string& text);
-  // Adds a path to the schema list that the host cannot find (its size is 0).
-  void AddMissingSchema(const std::string& path);
-  void AddRecord(const std::string& path, const std::string& text);
-  void AddMissingRecord(const std::string& path);
+  // Adds a file to the schema or record list; the text is what the host would serve for it.
+  void AddSchema(const std::string& path, const std::string& text) {
+    files_.Add(path, text);
+    schemaPaths_.push_back(path);
+  }
+  void AddRecord(const std::string& path, const std::string& text) {
+    files_.Add(path, text);
+    recordPaths_.push_back(path);
+  }
+  // Adds a path to the schema or record list that no file was added for: the host cannot find
+  // it (its size is 0).
+  void AddMissingSchema(const std::string& path) { schemaPaths_.push_back(path); }
+  void AddMissingRecord(const std::string& path) { recordPaths_.push_back(path); }
 
   // Closes the database and forgets every listed file, log line and progress report, so that a
   // table-driven test can load case after case.
@@ -41,8 +48,6 @@ class DatabaseFixture : public ::testing::Test {
 
   // DB_Load with every listed file and a progress callback. The log capture keeps the lines.
   bool Load();
-  // As Load, but without a progress callback.
-  bool LoadWithoutProgress();
   // Shorthand: one schema file holding text, loaded on its own.
   bool LoadSchema(const std::string& text, const std::string& path = "test.sch");
 
@@ -51,7 +56,6 @@ class DatabaseFixture : public ::testing::Test {
   const std::vector<ProgressStep>& Progress() const { return progress_; }
 
  private:
-  bool DoLoad(bool withProgress);
   static void ReceiveProgress(int32_t percent, const char* path);
 
   LogCapture log_;

@@ -28,8 +28,6 @@ class LogCapture {
   LogCapture& operator=(const LogCapture&) = delete;
 
   const std::vector<LogLine>& Lines() const { return lines_; }
-  // Only the texts, in order.
-  std::vector<std::string> Texts() const;
   // Texts of the lines with the given level.
   std::vector<std::string> Texts(int32_t level) const;
   void Clear() { lines_.clear(); }
