@@ -61,19 +61,7 @@ CDataRecord& DataFixture::Register(ObjectPtr<CDataRecord> record) {
 
 void DataFixture::ResolveReferences() {
   for (const Database::THandle handle : CDatabase::Instance().Records()) {
-    CDataRecord* record = Database::Resolve<CDataRecord>(handle);
-    if (!record) continue;
-    std::vector<Database::THandle> structures = record->PointableStructures();
-    structures.push_back(handle);
-    for (const Database::THandle held : structures) {
-      const auto* structure = Database::Resolve<Database::CDataStruct>(held);
-      for (size_t i = 0; structure && i < structure->GetFieldCount(); ++i) {
-        Database::CDataField& field = structure->GetField(i);
-        if (Database::FieldAs<Database::ElementKind::RecordHandle>(&field)) {
-          static_cast<Database::CDataField_Reference&>(field).ResolvePending();
-        }
-      }
-    }
+    if (CDataRecord* record = Database::Resolve<CDataRecord>(handle)) record->ResolveReferences();
   }
 }
 
