@@ -11,21 +11,15 @@
 
 namespace {
 
-constexpr const char* kSchema = R"(enum EColour { Red, Green, Blue };
-struct Part { int32 id; };
-struct Engine : Part { float power; };
-record Craft { bool flag; int8 small; uint8 byte; int16 i16; uint16 u16; int32 i32; uint32 u32;
-    LocId loc; int64 i64; uint64 u64; float f; double d; string name; EColour colour; Part[] parts;
-    Part @ engine; Part * favourite; Craft & other; };
-)";
+constexpr const char* kSchema =
+    "enum EColour { Red };\nstruct Part { int32 id; };\nstruct Engine : Part { float power; };\n"
+    "record Craft { int8 small; uint8 byte; int16 i16; int32 i32; uint32 u32; float f; "
+    "string name; Part[] parts; Part @ engine; Part * favourite; Craft & other; };";
 
-constexpr const char* kCraft = R"(<Craft __type="Craft" __hash="hc" flag="1" small="-1" byte="255"
-    i16="-2" u16="65534" i32="-3" u32="4294967293" loc="7" i64="-4" u64="18446744073709551612"
-    f="1.5" d="0.25" name="Kestrel" colour="Blue" favourite="parts[1]" other="hc">
+constexpr const char* kCraft = R"(<Craft __type="Craft" __hash="hc" small="-1" byte="255" i16="-2"
+    i32="-3" u32="4294967293" f="1.5" name="Kestrel" favourite="parts[1]" other="hc">
     <parts><Part id="1"/><Part id="2" __userdata="note"/></parts>
-    <engine __type="Part" __polymorphicType="Engine" id="3" power="9"/>
-</Craft>
-)";
+    <engine __type="Part" __polymorphicType="Engine" id="3" power="9"/></Craft>)";
 
 // The values joined by blanks: small integers as numbers, null texts as "<null>".
 template <class... T>
@@ -79,19 +73,15 @@ TEST_F(DataAccess, BadHandlesGiveNeutralResults) {
 }
 
 // Int8 and UInt8 read the same byte, as Int32 and UInt32 the same word; a reference resolves on
-// reading. Another kind or an index outside the array reads as the neutral value.
-TEST_F(DataAccess, ReadsStoredValuesOfEveryKind) {
+// reading (same-kind reads of every kind are pinned by the CLI's export of every kind of value).
+// Another kind or an index outside the array reads as the neutral value.
+TEST_F(DataAccess, ReadsAcrossWidthsAndNeutralValuesForOtherKinds) {
   EXPECT_EQ(
-      Join(DB_DataField_GetValueAsBool(F("flag"), 0), DB_DataField_GetValueAsInt8(F("small"), 0),
-           DB_DataField_GetValueAsUInt8(F("small"), 0), DB_DataField_GetValueAsInt8(F("byte"), 0),
-           DB_DataField_GetValueAsInt16(F("i16"), 0), DB_DataField_GetValueAsUInt16(F("u16"), 0),
-           DB_DataField_GetValueAsInt32(F("i32"), 0), DB_DataField_GetValueAsInt32(F("u32"), 0),
-           DB_DataField_GetValueAsUInt32(F("u32"), 0), DB_DataField_GetValueAsLocId(F("loc"), 0),
-           DB_DataField_GetValueAsInt64(F("i64"), 0), DB_DataField_GetValueAsUInt64(F("u64"), 0),
-           DB_DataField_GetValueAsFloat(F("f"), 0), DB_DataField_GetValueAsDouble(F("d"), 0),
-           DB_DataField_GetValueAsString(F("name"), 0), DB_DataField_GetValueAsEnum(F("colour"), 0),
+      Join(DB_DataField_GetValueAsInt8(F("small"), 0), DB_DataField_GetValueAsUInt8(F("small"), 0),
+           DB_DataField_GetValueAsInt8(F("byte"), 0), DB_DataField_GetValueAsInt32(F("u32"), 0),
+           DB_DataField_GetValueAsUInt32(F("u32"), 0),
            DB_DataField_GetValueAsRecord(F("other"), 0) == craft_),
-      "1 -1 255 -1 -2 65534 -3 -3 4294967293 7 -4 18446744073709551612 1.5 0.25 Kestrel Blue 1 ");
+      "-1 255 -1 -3 4294967293 1 ");
   EXPECT_EQ(
       Join(DB_DataField_GetValueAsInt32(F("i16"), 0), DB_DataField_GetValueAsDouble(F("f"), 0),
            DB_DataField_GetValueAsString(F("i32"), 0),

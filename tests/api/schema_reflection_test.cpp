@@ -84,24 +84,15 @@ class SchemaReflection : public DatabaseFixture {};
 
 TEST_F(SchemaReflection, WorkedExampleReadsBack) {
   ASSERT_TRUE(LoadSchema(kWorkedExample, "Schema/example.sch"));
+  // Names, owner files, descriptions, enumerables in order, key-values in key order and the
+  // structures that inherit from one are listed by the CLI's schema cases; here the type codes,
+  // the keys that are absent and the lookups.
   const uint64_t channel = DB_SchemaEnum("EChannel");
-  EXPECT_EQ(TextOf(DB_SchemaEnum_GetName(channel)), "EChannel");
-  EXPECT_EQ(TextOf(DB_SchemaEnum_GetKeyValue(channel, "desc")), "Colour channels");
-  std::string enumerables;
-  for (int32_t i = 0; i < static_cast<int32_t>(DB_SchemaEnum_GetEnumerableCount(channel)); ++i) {
-    const char* name = nullptr;
-    DB_SchemaEnum_GetEnumerableByIndex(channel, i, &name);
-    enumerables += TextOf(name) + " ";
-  }
-  EXPECT_EQ(enumerables, "Red Green Blue ");
   EXPECT_EQ(TextOf(DB_SchemaEnum_GetEnumerableKeyValue(channel, "Green", "desc")), "The green one");
   EXPECT_EQ(DB_SchemaEnum_GetEnumerableKeyValue(channel, "Red", "desc"), nullptr);
-
   const uint64_t item = DB_SchemaStruct("ItemBase");
   const uint64_t blade = DB_SchemaStruct("Blade");
   const uint64_t armory = DB_SchemaStruct("Armory");
-  EXPECT_EQ(TextOf(DB_SchemaStruct_GetName(blade)), "Blade");
-  EXPECT_EQ(TextOf(DB_SchemaStruct_GetOwnerFile(blade)), "Schema/example.sch");
   EXPECT_EQ(TextOf(DB_SchemaStruct_GetKeyValue(item, "category")), "items");
   EXPECT_EQ(DB_SchemaStruct_GetKeyValue(blade, "category"), nullptr);
   EXPECT_EQ(DB_SchemaStruct_GetInheritsFrom(blade), item);
@@ -117,8 +108,6 @@ TEST_F(SchemaReflection, WorkedExampleReadsBack) {
   EXPECT_EQ(Fields(armory, false, 0),
             "Blades 15/1/1 Blade <null> -\nFavourite 15/2/0 ItemBase <null> -\n"
             "Other 16/3/0 Armory <null> -\n");
-  // A field's key-values in key order and the structures that inherit from one are listed by the
-  // CLI's schema cases.
   // Lookups by name are exact and kind-specific.
   EXPECT_EQ(
       (Handles{DB_SchemaStruct("Armory"), DB_SchemaEnum("ItemBase"), DB_SchemaStruct("EChannel"),
