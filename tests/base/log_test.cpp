@@ -3,21 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/log_capture.h"
 
 namespace {
 
-using Database::LogError;
-using Database::LogException;
-using Database::LogMessage;
-using Database::LogSite;
-
 // The line forms are pinned by every test that compares LogLines.
 TEST(Log, LongTextsAreCutAtTheBufferEnd) {
   LogCapture capture;
-  LogError("%s", std::string(3000, 'x').c_str());
-  LogException(LogSite{"F", 1, "G"}, "%s", std::string(2000, 'y').c_str());
+  Database::LogError("%s", std::string(3000, 'x').c_str());
+  Database::LogException(Database::LogSite{"F", 1, "G"}, "%s", std::string(2000, 'y').c_str());
   ASSERT_EQ(capture.Lines().size(), 2u);
   EXPECT_EQ(capture.Lines()[0].text, "[Error] [Tessella] " + std::string(1023 - 19, 'x'));
   EXPECT_EQ(capture.Lines()[1].text.size(), 1023u);
@@ -29,9 +25,9 @@ void Receive(int32_t, const char* text) { received.emplace_back(text); }
 // Every test's log capture replaces the callback; a null one switches logging off.
 TEST(Log, CallbackCanBeSwitchedOff) {
   RegisterForLogging(&Receive);
-  LogMessage("one");
+  Database::LogMessage("one");
   RegisterForLogging(nullptr);
-  LogMessage("two");
+  Database::LogMessage("two");
   EXPECT_EQ(received, std::vector<std::string>{"[Message] [Tessella] one"});
 }
 

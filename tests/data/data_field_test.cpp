@@ -43,8 +43,6 @@ TEST(DataField, ConvertsTextByStreamRules) {
       {"int16 overflow saturates", FieldType::Int16, "40000", "32767"},
       {"uint16 negative wraps", FieldType::UInt16, "-1", "65535"},
       {"int32 stops at junk", FieldType::Int32, "  -12xyz", "-12"},
-      {"int32 no digits", FieldType::Int32, "abc", "0"},
-      {"uint32 negative wraps", FieldType::UInt32, "-1", "4294967295"},
       {"uint64 negative wraps", FieldType::UInt64, "-1", "18446744073709551615"},
       {"float seven digits", FieldType::Float, "0.1", "0.1"},
       {"float large", FieldType::Float, "123456789", "1.234568e+08"},

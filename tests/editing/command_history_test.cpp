@@ -100,6 +100,8 @@ const Case kCases[] = {
     {"begin chain leaves the redo side", "+a u | [", "", true, true},
     {"commands run while replaying are not recorded and live until clear", "*n u r u",
      "n+ n- i+ n+ n- i+", false, true},
+    {"commands run while replaying die with clear after the steps", "*n u | clear", "n~ i~", false,
+     false},
     {"undo and redo do nothing while disabled", "+a +b u off | U R", "", true, true},
     {"edits are recorded while disabled", "off +a +b on | U U", "b- a-", false, true},
     {"chain opens only while enabled", "off { on +a +b | U", "b-", true, true},
@@ -116,11 +118,6 @@ TEST_F(CommandHistoryTest, Scripts) {
     EXPECT_EQ(DB_CanRedo(), c.canRedo && History().UndoEnabled());
     Run("] on clear |");
   }
-}
-
-TEST_F(CommandHistoryTest, ReplayedCommandsDieWithClearAfterTheSteps) {
-  Run("*n u | clear");
-  EXPECT_EQ(log, "n~ i~");
 }
 
 }  // namespace
