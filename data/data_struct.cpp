@@ -55,6 +55,21 @@ void CDataStruct::ForEachOwnedHandle(Visit visit) const {
 
 CDataStruct::CDataStruct(ObjectKind kind) : CDataObject(kind) {}
 
+bool CDataStruct::HoldsOrIs(THandle target) const {
+  std::vector<const CDataStruct*> pending{this};
+  std::unordered_set<THandle> seen{GetHandle()};
+  while (!pending.empty()) {
+    const CDataStruct* next = pending.back();
+    pending.pop_back();
+    if (next->GetHandle() == target) return true;
+    next->ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {
+      const CDataStruct* child = handle != 0 ? ResolveAnyState<CDataStruct>(handle) : nullptr;
+      if (child && seen.insert(handle).second) pending.push_back(child);
+    });
+  }
+  return false;
+}
+
 CDataStruct::~CDataStruct() = default;
 
 ObjectPtr<CDataStruct> CDataStruct::Create(bool outOfService, ObjectArena* arena) {

@@ -168,6 +168,10 @@ class CDataStruct : public CDataObject {
   // Hands a structure DetachHeld kept to another holder's detached list; its parent link then
   // names that holder. False when it is not kept here.
   bool PassDetached(THandle handle, CDataStruct& to);
+  // True when target is this structure or one it holds, at any depth, through the fields that
+  // hold structures (shared ones and those out of service included). Storing this structure in a
+  // field of target would make it hold itself.
+  bool HoldsOrIs(THandle target) const;
 
   // ---- Whole-state copies for undo ----
   // The values of every field of this structure and of every structure it owns, by handle, with

@@ -26,6 +26,9 @@ constexpr const char* kFull =
     "Field \"%s\" already holds its most elements (%llu); the edit was refused.";
 constexpr const char* kNotInService =
     "Structure %llu is not in service; field \"%s\" cannot hold it. The edit was refused.";
+constexpr const char* kHoldsItself =
+    "Structure %llu holds field \"%s\"; storing it there would make it hold itself. The edit "
+    "was refused.";
 constexpr const char* kNotDynamic =
     "Field \"%s\" is not an array; elements are removed only from dynamic arrays.";
 
@@ -51,6 +54,20 @@ bool IndexFits(const CDataField& field, int64_t index, bool mayAppend) {
   }
   LogError(kOutside, static_cast<long long>(index), field.NameForMessages(),
            static_cast<unsigned long long>(count));
+  return false;
+}
+
+// True unless field holds structures and storing structure there would make the structure hold
+// itself (it is the field's structure or holds it); logged then.
+bool KeepsTreesAcyclic(const CDataField& field, THandle structure) {
+  const Schema::CSchemaField* schema = field.GetSchema();
+  if (structure == 0 || !schema || schema->IsWeakPointer() ||
+      field.GetElementKind() != ElementKind::StructHandle) {
+    return true;
+  }
+  const CDataStruct* stored = ResolveAnyState<CDataStruct>(structure);
+  if (!stored || !stored->HoldsOrIs(field.GetParentHandle())) return true;
+  LogError(kHoldsItself, static_cast<unsigned long long>(structure), field.NameForMessages());
   return false;
 }
 
@@ -80,6 +97,7 @@ void SetElement(CDataField& field, ElementType<K> value, int32_t index) {
       LogError(kNotInService, static_cast<unsigned long long>(value), field.NameForMessages());
       return;
     }
+    if (!KeepsTreesAcyclic(field, value)) return;
   }
   Record(std::make_unique<Command_ModifyValue<K>>(*typed, std::move(value),
                                                   static_cast<uint32_t>(index)));
@@ -89,6 +107,9 @@ template <ElementKind K>
 uint32_t AddElement(CDataField& field, ElementType<K> value, uint32_t index) {
   CDataFieldOf<K>* typed = FieldOfKind<K>(field);
   if (!typed) return kNotAdded;
+  if constexpr (K == ElementKind::StructHandle) {
+    if (!KeepsTreesAcyclic(field, value)) return kNotAdded;
+  }
   const uint64_t count = field.GetCount();
   if (!IndexFits(field, index == kAppendIndex ? static_cast<int64_t>(count) : int64_t{index},
                  true) ||
@@ -162,7 +183,9 @@ bool IsStructureOrNone(THandle structure) {
 
 uint32_t AddStructElement(CDataField& field, THandle structure, uint32_t index) {
   const Schema::CSchemaField* schema = OwningSchema(field);
-  if (!schema || !IsStructureOrNone(structure)) return kNotAdded;
+  if (!schema || !IsStructureOrNone(structure) || !KeepsTreesAcyclic(field, structure)) {
+    return kNotAdded;
+  }
   const uint64_t count = field.GetCount();
   if (!IndexFits(field, index == kAppendIndex ? static_cast<int64_t>(count) : int64_t{index},
                  true) ||
@@ -178,7 +201,10 @@ uint32_t AddStructElement(CDataField& field, THandle structure, uint32_t index) 
 
 void NewPointer(CDataField& field, THandle structure, uint32_t index) {
   const Schema::CSchemaField* schema = OwningSchema(field);
-  if (!schema || !IsStructureOrNone(structure) || !IndexFits(field, index, true)) return;
+  if (!schema || !IsStructureOrNone(structure) || !KeepsTreesAcyclic(field, structure) ||
+      !IndexFits(field, index, true)) {
+    return;
+  }
   if (index == field.GetCount() &&
       !HasRoom(field, FieldAs<ElementKind::StructHandle>(&field)->Values().GetMaxCount())) {
     return;
@@ -219,7 +245,7 @@ bool MoveArrayElement(CDataField& from, THandle structure, CDataField& to) {
   while (position < elements->GetCount() && elements->Values().Get(position) != structure) {
     ++position;
   }
-  if (position == elements->GetCount()) return false;
+  if (position == elements->GetCount() || !KeepsTreesAcyclic(to, structure)) return false;
   if (&from != &to && !HasRoom(to, target->Values().GetMaxCount())) return false;
   CommandHistory& history = CommandHistory::Instance();
   history.BeginChain();
