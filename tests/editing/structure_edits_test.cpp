@@ -154,3 +154,31 @@ TEST_F(StructureEdits, PastesAndCopiesKeepTheExportTextAndDieWithTheirSteps) {
 }
 
 }  // namespace
+
+// A structure is never stored inside its own tree, whichever edit asks: it would hold itself.
+TEST_F(DataFixture, AStructureIsRefusedAPlaceInItsOwnTree) {
+  UseSchema("struct Node { Node @ [] kids; }; record Tree { Node @ root; };");
+  const uint64_t tree = ReadRecordHandle("Tree", R"(<Tree __type="Tree" __hash="h1"/>)");
+  const uint64_t rootField = DB_DataStruct_FieldByName(tree, "root");
+  DB_DataField_NewPointer(rootField, 0, 0);
+  const uint64_t root = DB_DataField_GetValueAsPointer(rootField, 0);
+  const uint64_t rootKids = DB_DataStruct_FieldByName(root, "kids");
+  DB_DataField_AddArrayElementPointer(rootKids, 0, 0xFFFFFFFFu);
+  const uint64_t kid = DB_DataField_GetValueAsPointer(rootKids, 0);
+  const uint64_t kidKids = DB_DataStruct_FieldByName(kid, "kids");
+  const std::string before = DB_Export(tree);
+  Log().Clear();
+  EXPECT_EQ(DB_DataField_AddArrayElementPointer(kidKids, root, 0xFFFFFFFFu), 0xFFFFFFFFu);
+  EXPECT_EQ(DB_DataField_AddArrayElementWeakPointer(rootKids, root, 0xFFFFFFFFu), 0xFFFFFFFFu);
+  DB_DataField_SetValueAsPointer(kidKids, kid, 0);
+  DB_DataField_NewPointer(kidKids, root, 0);
+  EXPECT_FALSE(DB_DataField_MoveArrayElementFrom(rootKids, kid, kidKids));
+  const auto refused = [](uint64_t structure) {
+    return "E Structure " + std::to_string(structure) +
+           " holds field \"kids\"; storing it there would make it hold itself. The edit was "
+           "refused.\n";
+  };
+  EXPECT_EQ(Log().Lines(),
+            LogLines(refused(root) + refused(root) + refused(kid) + refused(root) + refused(kid)));
+  EXPECT_EQ(DB_Export(tree), before);
+}
