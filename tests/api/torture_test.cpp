@@ -444,15 +444,11 @@ TEST_P(TortureTest, EveryExportKeepsTheInvariants) {
     if (step % kStepsPerRound == kStepsPerRound - 1) UndoToStart(), Load();
   }
   std::ifstream exports(fs::path(__FILE__).parent_path() / "../../include/tessella.exports");
-  std::set<std::string> names, missing;
+  std::set<std::string> names, table;
   for (std::string line; std::getline(exports, line);) names.insert(line);
-  std::set<std::string> table;
   for (const auto& op : ops) EXPECT_TRUE(names.count(op.first) && table.insert(op.first).second);
-  for (const auto& name : names) {
-    if (calls.count(name) == 0) missing.insert(name);
-  }
   EXPECT_EQ(names.size(), 147u);
-  EXPECT_TRUE(steps < ops.size() || missing.empty()) << "never called: " << *missing.begin();
+  for (const auto& name : names) EXPECT_TRUE(steps < ops.size() || calls.count(name)) << name;
 }
 
 std::vector<uint32_t> Seeds() {

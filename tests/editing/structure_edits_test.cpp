@@ -159,12 +159,11 @@ TEST_F(StructureEdits, PastesAndCopiesKeepTheExportTextAndDieWithTheirSteps) {
 TEST_F(DataFixture, AStructureIsRefusedAPlaceInItsOwnTree) {
   UseSchema("struct Node { Node @ [] kids; }; record Tree { Node @ root; };");
   const uint64_t tree = ReadRecordHandle("Tree", R"(<Tree __type="Tree" __hash="h1"/>)");
-  const uint64_t rootField = DB_DataStruct_FieldByName(tree, "root");
-  DB_DataField_NewPointer(rootField, 0, 0);
-  const uint64_t root = DB_DataField_GetValueAsPointer(rootField, 0);
+  DB_DataField_NewPointer(DB_DataStruct_FieldByName(tree, "root"), 0, 0);
+  const uint64_t root = DB_DataField_GetValueAsPointer(DB_DataStruct_FieldByName(tree, "root"), 0);
   const uint64_t rootKids = DB_DataStruct_FieldByName(root, "kids");
-  DB_DataField_AddArrayElementPointer(rootKids, 0, 0xFFFFFFFFu);
-  const uint64_t kid = DB_DataField_GetValueAsPointer(rootKids, 0);
+  const uint64_t kid = DB_DataField_GetValueAsPointer(
+      rootKids, static_cast<int32_t>(DB_DataField_AddArrayElementPointer(rootKids, 0, 0)));
   const uint64_t kidKids = DB_DataStruct_FieldByName(kid, "kids");
   const std::string before = DB_Export(tree);
   Log().Clear();
