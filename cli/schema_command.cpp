@@ -3,7 +3,6 @@
 // enumerable follow it in brackets.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <set>
@@ -126,11 +125,9 @@ void AddBlockKeys(std::string_view line, std::set<std::string>& keys) {
 std::set<std::string> WrittenKeys(const std::filesystem::path& dataDir) {
   std::set<std::string> keys;
   for (const std::string& file : FindDatabaseFiles(dataDir).schemaFiles) {
-    std::ifstream in(dataDir / file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
+    const std::string text = ReadWholeFile(dataDir / PathFromUtf8(file)).value_or("");
     // The loader reads a file up to its first zero byte.
-    std::istringstream lines(text.str().substr(0, text.str().find('\0')));
+    std::istringstream lines(text.substr(0, text.find('\0')));
     for (std::string line; std::getline(lines, line);) AddBlockKeys(line, keys);
   }
   return keys;

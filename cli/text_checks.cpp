@@ -1,7 +1,5 @@
 // Findings read from the files' text: what the library's loader passes over without a word.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -151,11 +149,6 @@ class DeclarationScan {
   bool inBrackets_ = false;
 };
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The text the loader reads: up to the file's first zero byte, which gets a finding.
 std::string_view LoadedText(const std::string& file, std::string_view bytes,
                             std::vector<Finding>& findings) {
@@ -173,7 +166,7 @@ std::string_view LoadedText(const std::string& file, std::string_view bytes,
 void CheckFileTexts(const fs::path& dataDir, std::vector<Finding>& findings) {
   const DatabaseFiles files = FindDatabaseFiles(dataDir);
   for (const std::string& file : files.schemaFiles) {
-    const std::string bytes = ReadBytes(dataDir / file);
+    const std::string bytes = ReadWholeFile(dataDir / PathFromUtf8(file)).value_or("");
     DeclarationScan scan;
     ForEachSchemaToken(LoadedText(file, bytes, findings),
                        [&scan](std::string_view token, uint32_t line) { scan.Token(token, line); });
@@ -183,7 +176,7 @@ void CheckFileTexts(const fs::path& dataDir, std::vector<Finding>& findings) {
     }
   }
   for (const std::string& file : files.recordFiles) {
-    LoadedText(file, ReadBytes(dataDir / file), findings);
+    LoadedText(file, ReadWholeFile(dataDir / PathFromUtf8(file)).value_or(""), findings);
   }
 }
 
