@@ -98,7 +98,7 @@ void CDatabase::Close() {
   for (ObjectPtr<CDataRecord>& record : recordObjects_) record.reset();
   recordObjects_.clear();
   recordsByHash.Clear();
-  recordsByName.clear();
+  recordsByName.Clear();
   records.clear();
   arena_.reset();
   Schema::SchemaRegistry::Instance().ClearSchema();
@@ -176,6 +176,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   records.reserve(listed);
   recordObjects_.reserve(listed);
   recordsByHash.Reserve(listed);
+  recordsByName.Reserve(listed);
   loadingRecords_ = true;
   for (uint32_t i = 0; recordFiles && i < recordFileCount; ++i) {
     if (!recordFiles[i]) continue;

@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,13 +25,6 @@ class XMLDocument;
 namespace Database {
 
 class CDataRecord;
-
-// Orders record names as _stricmp does: letter case ignored.
-struct NoCaseLess {
-  bool operator()(const std::string& a, const std::string& b) const {
-    return Platform::CompareNoCase(a.c_str(), b.c_str()) < 0;
-  }
-};
 
 class CDatabase final : public IRecordStore {
  public:
@@ -123,7 +115,7 @@ class CDatabase final : public IRecordStore {
   ProgressCallback progressCallback = nullptr;
   std::string exportText;
   HashIndex recordsByHash;
-  std::map<std::string, THandle, NoCaseLess> recordsByName;
+  HashIndex recordsByName{true};
   std::vector<THandle> records;  // see recordObjects_
   std::vector<THandle> queryResults;
 

@@ -1,22 +1,38 @@
 #include "frame/hash_index.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace Database {
 
 namespace {
 constexpr size_t kFirstCapacity = 16;
+
+unsigned char LowerAscii(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+}
 }  // namespace
 
-uint64_t HashIndex::CodeOf(std::string_view text) {
-  return static_cast<uint64_t>(std::hash<std::string_view>{}(text)) | 1;
+uint64_t HashIndex::CodeOf(std::string_view text) const {
+  if (!ignoreCase_) return static_cast<uint64_t>(std::hash<std::string_view>{}(text)) | 1;
+  uint64_t code = 0xcbf29ce484222325u;  // FNV-1a over the lowered bytes
+  for (const char c : text) code = (code ^ LowerAscii(c)) * 0x100000001b3u;
+  return (code ^ (code >> 29)) | 1;
+}
+
+bool HashIndex::SameKey(std::string_view a, std::string_view b) const {
+  if (!ignoreCase_) return a == b;
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
 }
 
 size_t HashIndex::SlotFor(std::string_view text, uint64_t code) const {
   const size_t mask = slots_.size() - 1;
   for (size_t at = code & mask;; at = (at + 1) & mask) {
     const Slot& slot = slots_[at];
-    if (slot.code == 0 || (slot.code == code && TextOf(slot) == text)) return at;
+    if (slot.code == 0 || (slot.code == code && SameKey(TextOf(slot), text))) return at;
   }
 }
 

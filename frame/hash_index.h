@@ -1,7 +1,9 @@
-// Record handles by hash text. Loading looks every record's hash up and every reference's, so the
-// index is an open-addressing table of 64-bit hash codes with the texts kept in one buffer: a
-// lookup usually reads one slot and one text, where a node-based map follows several pointers.
-// A text stays in the buffer until Clear, also when its entry is assigned again.
+// Record handles by text: by hash, and by name with ASCII letter case ignored. Loading looks every
+// record's hash up and every reference's, and registers every name, so the index is an
+// open-addressing table of 64-bit hash codes with the texts kept in one buffer: a lookup usually
+// reads one slot and one text, where a node-based map follows several pointers. A text stays in
+// the buffer until Clear, also when its entry is assigned again (then the first spelling of a
+// name is the one kept).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,9 @@ namespace Database {
 
 class HashIndex {
  public:
+  // With ignoreCase, texts that differ only in the case of ASCII letters are the same key.
+  explicit HashIndex(bool ignoreCase = false) : ignoreCase_(ignoreCase) {}
+
   // The handle assigned to the text; 0 when none is.
   THandle Find(std::string_view text) const;
   // Assigns the handle to the text, replacing what it had.
@@ -32,7 +37,8 @@ class HashIndex {
     size_t textLength = 0;
   };
 
-  static uint64_t CodeOf(std::string_view text);
+  uint64_t CodeOf(std::string_view text) const;
+  bool SameKey(std::string_view a, std::string_view b) const;
   std::string_view TextOf(const Slot& slot) const {
     return std::string_view(texts_).substr(slot.textOffset, slot.textLength);
   }
@@ -43,6 +49,7 @@ class HashIndex {
   std::vector<Slot> slots_;  // a power of two in size, at most half used
   std::string texts_;
   size_t size_ = 0;
+  bool ignoreCase_;
 };
 
 }  // namespace Database

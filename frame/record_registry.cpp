@@ -10,15 +10,13 @@ constexpr LogSite kSetHashSite{"Database", 94, "Database::CDataRecord::SetHash"}
 void CDatabase::RegisterRecord(ObjectPtr<CDataRecord> record) {
   const THandle handle = record->GetHandle();
   recordsByHash.Assign(record->GetHash(), handle);
-  recordsByName[record->GetRecordName()] = handle;
+  recordsByName.Assign(record->GetRecordName(), handle);
   records.push_back(handle);
   recordObjects_.push_back(std::move(record));
 }
 
 THandle CDatabase::GetRecordByName(const char* name) const {
-  if (!name) return 0;
-  const auto found = recordsByName.find(name);
-  return found == recordsByName.end() ? 0 : found->second;
+  return name ? recordsByName.Find(name) : 0;
 }
 
 THandle CDatabase::GetRecordByHash(const char* hash) const {
