@@ -36,20 +36,13 @@ class XMLDocument;
 class XMLElement;
 class XMLNode;
 }  // namespace tinyxml2
+namespace pugi {
+class xml_node;
+}  // namespace pugi
 
 namespace Database {
 
 class CDataRecord;
-
-// The child elements of one field's name within an element: the first, and whether another
-// follows it (a file may split a field's entries over several lists).
-struct ChildElements {
-  const tinyxml2::XMLElement* first = nullptr;
-  bool repeated = false;
-
-  // The next element of the name after current; null after the last.
-  const tinyxml2::XMLElement* Next(const tinyxml2::XMLElement& current, const char* name) const;
-};
 
 class CDataStruct : public CDataObject {
  public:
@@ -136,6 +129,9 @@ class CDataStruct : public CDataObject {
   // own handle, or 0 for a "null" element or an unknown type. The record's pointable list is the
   // caller's: after reading, call RegisterPointables with the containing record.
   THandle Load(const std::string& typeName, const tinyxml2::XMLNode* node, const char* filter);
+  // Reads a record file's root element as the fast reader parsed it: what Load reads from the
+  // same text.
+  THandle LoadElement(const std::string& typeName, const pugi::xml_node& element);
   // Builds the structure's element in document (the caller inserts it). With a filter only the
   // field of that name is written; emptyWeakPointers writes a single weak pointer without a
   // target as an empty attribute instead of leaving it out.
@@ -253,17 +249,8 @@ class CDataStruct : public CDataObject {
   // Element 0 of an owning field becomes handle; the structure it held before is kept replaced.
   void ReplaceHeld(CDataField& field, THandle handle);
 
-  // Reading (record_reader.cpp).
-  THandle ReadElement(const std::string& typeName, const tinyxml2::XMLElement& element,
-                      const char* filter);
-  void ReadArrayField(const Schema::CSchemaField& schema, CDataField& field,
-                      const tinyxml2::XMLElement& element, const ChildElements& lists);
-  void ReadStructEntry(const Schema::CSchemaField& schema, CDataField& field,
-                       const tinyxml2::XMLElement& entry);
-  void PadStructEntry(const Schema::CSchemaField& schema, CDataField& field,
-                      const tinyxml2::XMLElement& element);
-  void ReadSingleStructField(const Schema::CSchemaField& schema, CDataField& field,
-                             const ChildElements& children);
+  template <class Dom>
+  friend class ElementReader;
 
   THandle schemaHandle_ = 0;
   THandle parentHandle_ = 0;

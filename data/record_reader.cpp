@@ -16,6 +16,7 @@
 #include "data/data_record.h"
 #include "data/data_struct.h"
 #include "data/field_text.h"
+#include "data/xml_dom.h"
 
 namespace Database {
 
@@ -27,7 +28,6 @@ using Schema::FieldOption;
 using Schema::FieldType;
 using Schema::SchemaRegistry;
 using Schema::StorageType;
-using tinyxml2::XMLAttribute;
 using tinyxml2::XMLElement;
 using tinyxml2::XMLNode;
 
@@ -39,32 +39,36 @@ const std::string kEmptyText;
 
 // Attribute lookup by name. Attributes are normally written in field order, so each search starts
 // after the previous match and wraps around: reading a structure costs one pass in the usual case.
+template <class Dom>
 class AttributeCursor {
  public:
-  explicit AttributeCursor(const XMLElement& element) : element_(element) {}
+  using Element = typename Dom::Element;
+  using Attribute = typename Dom::Attribute;
+
+  explicit AttributeCursor(Element element) : element_(element) {}
 
   // The attribute's value, or null when the element has no attribute of that name.
   const char* Find(const std::string& name) {
-    for (const XMLAttribute* at = next_; at; at = at->Next()) {
-      if (Matches(*at, name)) return Take(*at);
+    for (Attribute at = next_; at; at = Dom::Next(at)) {
+      if (Matches(at, name)) return Take(at);
     }
-    for (const XMLAttribute* at = element_.FirstAttribute(); at != next_; at = at->Next()) {
-      if (Matches(*at, name)) return Take(*at);
+    for (Attribute at = Dom::FirstAttribute(element_); at != next_; at = Dom::Next(at)) {
+      if (Matches(at, name)) return Take(at);
     }
     return nullptr;
   }
 
  private:
-  static bool Matches(const XMLAttribute& attribute, const std::string& name) {
-    return std::strcmp(attribute.Name(), name.c_str()) == 0;
+  static bool Matches(Attribute attribute, const std::string& name) {
+    return std::strcmp(Dom::NameOf(attribute), name.c_str()) == 0;
   }
-  const char* Take(const XMLAttribute& attribute) {
-    next_ = attribute.Next();
-    return attribute.Value();
+  const char* Take(Attribute attribute) {
+    next_ = Dom::Next(attribute);
+    return Dom::ValueOf(attribute);
   }
 
-  const XMLElement& element_;
-  const XMLAttribute* next_ = nullptr;
+  Element element_;
+  Attribute next_{};
 };
 
 // A list that keeps its first N items inside itself, so that the usual short list allocates
@@ -97,13 +101,30 @@ bool ReadsChildren(const CSchemaField& schema) {
          (schema.GetFieldType() == FieldType::Struct && !schema.IsWeakPointer());
 }
 
+// The child elements of one field's name within an element: the first, and whether another
+// follows it (a file may split a field's entries over several lists).
+template <class Dom>
+struct ChildElements {
+  using Element = typename Dom::Element;
+  Element first{};
+  bool repeated = false;
+
+  // The next element of the name after current; none after the last.
+  Element Next(Element current, const char* name) const {
+    return repeated ? Dom::NextSibling(current, name) : Element{};
+  }
+};
+
 // The child elements of every field of a type that is read from children, found in one pass over
 // the element's children. Children are normally written in field order, so each name is searched
 // for from the field after the previous match. When two of the type's fields share a name, every
 // child goes to each of them.
+template <class Dom>
 class ChildIndex {
  public:
-  ChildIndex(const XMLElement& element, const CSchemaStruct& type) {
+  using Element = typename Dom::Element;
+
+  ChildIndex(Element element, const CSchemaStruct& type) {
     size_t position = 0;
     ForEachSchemaField(type, [&](const CSchemaField& schema) {
       if (ReadsChildren(schema)) slots_.push_back({position, schema.GetName().c_str(), {}});
@@ -112,9 +133,8 @@ class ChildIndex {
     if (slots_.empty()) return;
     const bool namesRepeat = type.FieldNamesMayRepeat();
     size_t cursor = 0;
-    for (const XMLElement* child = element.FirstChildElement(); child;
-         child = child->NextSiblingElement()) {
-      const char* name = child->Name();
+    for (Element child = Dom::FirstChild(element); child; child = Dom::NextSibling(child)) {
+      const char* name = Dom::Name(child);
       for (size_t step = 0; step < slots_.size(); ++step) {
         Slot& slot = slots_[(cursor + step) % slots_.size()];
         if (std::strcmp(slot.name, name) != 0) continue;
@@ -132,44 +152,50 @@ class ChildIndex {
 
   // The children of the field at position in the type's field order; positions are asked for in
   // increasing order.
-  const ChildElements& At(size_t position) {
+  const ChildElements<Dom>& At(size_t position) {
     while (next_ < slots_.size() && slots_[next_].position < position) ++next_;
     return next_ < slots_.size() && slots_[next_].position == position ? slots_[next_].children
-                                                                       : kNone;
+                                                                       : none_;
   }
 
  private:
   struct Slot {
     size_t position;
     const char* name;
-    ChildElements children;
+    ChildElements<Dom> children;
   };
-  static constexpr ChildElements kNone{};
 
   SmallVector<Slot, 16> slots_;
   size_t next_ = 0;
+  ChildElements<Dom> none_;
 };
 
-uint64_t CountEntries(const XMLElement* list) {
+template <class Dom>
+uint64_t CountEntries(typename Dom::Element list) {
   uint64_t count = 0;
   if (!list) return count;
-  for (const XMLElement* entry = list->FirstChildElement(); entry;
-       entry = entry->NextSiblingElement()) {
-    ++count;
-  }
+  for (auto entry = Dom::FirstChild(list); entry; entry = Dom::NextSibling(entry)) ++count;
   return count;
 }
 
-// An array entry's "Value": files hold it as the entry's only attribute.
-const char* EntryValue(const XMLElement& entry) {
-  const XMLAttribute* first = entry.FirstAttribute();
-  if (first && std::strcmp(first->Name(), "Value") == 0) return first->Value();
-  return entry.Attribute("Value");
+// The value of the element's first attribute of that name, or null.
+template <class Dom>
+const char* AttributeValue(typename Dom::Element element, const char* name) {
+  for (auto at = Dom::FirstAttribute(element); at; at = Dom::Next(at)) {
+    if (std::strcmp(Dom::NameOf(at), name) == 0) return Dom::ValueOf(at);
+  }
+  return nullptr;
 }
 
-bool IsNullElement(const XMLElement& element) {
-  return Platform::CompareNoCase(element.Name(), "null") == 0;
+// An array entry's "Value": files hold it as the entry's only attribute.
+template <class Dom>
+const char* EntryValue(typename Dom::Element entry) {
+  const auto first = Dom::FirstAttribute(entry);
+  if (first && std::strcmp(Dom::NameOf(first), "Value") == 0) return Dom::ValueOf(first);
+  return AttributeValue<Dom>(entry, "Value");
 }
+
+bool IsNullElement(const char* name) { return Platform::CompareNoCase(name, "null") == 0; }
 
 bool IsAmpersandReference(const CSchemaField& schema) {
   return schema.GetFieldType() == FieldType::Reference &&
@@ -236,51 +262,60 @@ void ReadScalarAttribute(FieldType type, CDataField& field, const char* text) {
 
 }  // namespace
 
-const XMLElement* ChildElements::Next(const XMLElement& current, const char* name) const {
-  return repeated ? current.NextSiblingElement(name) : nullptr;
-}
+// Reads elements of one document model into structures; a friend of CDataStruct.
+template <class Dom>
+class ElementReader {
+ public:
+  using Element = typename Dom::Element;
 
-THandle CDataStruct::Load(const std::string& typeName, const XMLNode* node, const char* filter) {
-  if (node && node->ToComment()) node = node->NextSibling();
-  if (node && node->ToDeclaration()) node = node->NextSibling();
-  const XMLElement* element = node ? node->ToElement() : nullptr;
-  if (!element) return 0;
-  return ReadElement(typeName, *element, filter);
-}
+  static THandle ReadElement(CDataStruct& self, const std::string& typeName, Element element,
+                             const char* filter);
 
-THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& element,
-                                 const char* filter) {
-  if (IsNullElement(element)) return 0;
+ private:
+  static void ReadArrayField(CDataStruct& self, const CSchemaField& schema, CDataField& field,
+                             Element element, const ChildElements<Dom>& lists);
+  static void ReadStructEntry(CDataStruct& self, const CSchemaField& schema, CDataField& field,
+                              Element entry);
+  static void PadStructEntry(CDataStruct& self, const CSchemaField& schema, CDataField& field,
+                             Element element);
+  static void ReadSingleStructField(CDataStruct& self, const CSchemaField& schema,
+                                    CDataField& field, const ChildElements<Dom>& children);
+};
+
+template <class Dom>
+THandle ElementReader<Dom>::ReadElement(CDataStruct& self, const std::string& typeName,
+                                        Element element, const char* filter) {
+  if (IsNullElement(Dom::Name(element))) return 0;
   const SchemaRegistry& schemas = SchemaRegistry::Instance();
-  schemaHandle_ = schemas.FindStructByName(typeName);
+  self.schemaHandle_ = schemas.FindStructByName(typeName);
   const char* polymorphic = nullptr;
   const char* userData = nullptr;
-  for (const XMLAttribute* at = element.FirstAttribute(); at; at = at->Next()) {
-    const char* name = at->Name();
+  for (auto at = Dom::FirstAttribute(element); at; at = Dom::Next(at)) {
+    const char* name = Dom::NameOf(at);
     if (name[0] != '_' || name[1] != '_') continue;
-    if (std::strcmp(name, "__polymorphicType") == 0) polymorphic = at->Value();
-    if (std::strcmp(name, "__userdata") == 0) userData = at->Value();
+    if (std::strcmp(name, "__polymorphicType") == 0) polymorphic = Dom::ValueOf(at);
+    if (std::strcmp(name, "__userdata") == 0) userData = Dom::ValueOf(at);
   }
-  if (polymorphic && *polymorphic) polymorphicType_ = schemas.FindStructByName(polymorphic);
-  if (userData && *userData) SetUserData(userData);
-  const CSchemaStruct* type =
-      Resolve<CSchemaStruct>(polymorphicType_ != 0 ? polymorphicType_ : schemaHandle_);
+  if (polymorphic && *polymorphic) self.polymorphicType_ = schemas.FindStructByName(polymorphic);
+  if (userData && *userData) self.SetUserData(userData);
+  const CSchemaStruct* type = Resolve<CSchemaStruct>(
+      self.polymorphicType_ != 0 ? self.polymorphicType_ : self.schemaHandle_);
   if (!type) {
     LogError("Schema structure does not exist: %s", typeName.c_str());
     return 0;
   }
 
-  AttributeCursor attributes(element);
-  ChildIndex children(element, *type);
+  AttributeCursor<Dom> attributes(element);
+  ChildIndex<Dom> children(element, *type);
   // A structure read for the first time has no field of the type yet: unless two of the type's
   // fields share a name, each is created without searching the table for it.
-  const bool fresh = fields_.empty() && !type->FieldNamesMayRepeat();
-  if (fields_.empty()) ReserveFields(*type);
+  const bool fresh = self.fields_.empty() && !type->FieldNamesMayRepeat();
+  if (self.fields_.empty()) self.ReserveFields(*type);
   const auto fieldFor = [&](const CSchemaField& schema, size_t position,
                             bool* created = nullptr) -> CDataField& {
-    if (!fresh) return FieldFor(schema, position, created);
+    if (!fresh) return self.FieldFor(schema, position, created);
     if (created) *created = true;
-    return AddField(schema);
+    return self.AddField(schema);
   };
   size_t hint = 0;
   ForEachSchemaField(*type, [&](const CSchemaField& schema) {
@@ -295,7 +330,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
                               ? kReadDynamicMax
                               : FixedLength(schema));
       }
-      ReadArrayField(schema, field, element, children.At(position));
+      ReadArrayField(self, schema, field, element, children.At(position));
     } else if (schema.IsWeakPointer()) {
       auto& field = static_cast<CDataField_WeakPointer&>(fieldFor(schema, position));
       if (const char* url = attributes.Find(schema.GetName())) {
@@ -304,7 +339,7 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
         field.Values().SetValue(0, 0);
       }
     } else if (fieldType == FieldType::Struct) {
-      ReadSingleStructField(schema, fieldFor(schema, position), children.At(position));
+      ReadSingleStructField(self, schema, fieldFor(schema, position), children.At(position));
     } else if (fieldType == FieldType::Reference) {
       // A reference without "&" is not stored in files: the field keeps what it has.
       auto& field = static_cast<CDataField_Reference&>(fieldFor(schema, position));
@@ -320,11 +355,13 @@ THandle CDataStruct::ReadElement(const std::string& typeName, const XMLElement& 
       ReadScalarAttribute(fieldType, fieldFor(schema, position), attributes.Find(schema.GetName()));
     }
   });
-  return GetHandle();
+  return self.GetHandle();
 }
 
-void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
-                                 const XMLElement& element, const ChildElements& lists) {
+template <class Dom>
+void ElementReader<Dom>::ReadArrayField(CDataStruct& self, const CSchemaField& schema,
+                                        CDataField& field, Element element,
+                                        const ChildElements<Dom>& lists) {
   const bool owning = OwnsStructures(schema);
   const bool weak = schema.IsWeakPointer();
   const bool reference = IsAmpersandReference(schema);
@@ -334,7 +371,7 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
     const auto& held = FieldAs<ElementKind::StructHandle>(&field)->Values().Elements();
     const std::vector<TDataStructHandle> previous(held.begin(), held.end());
     field.ClearElements();
-    for (const TDataStructHandle handle : previous) DetachHeld(handle);
+    for (const TDataStructHandle handle : previous) self.DetachHeld(handle);
   } else {
     field.ClearElements();
   }
@@ -345,11 +382,10 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
   // Room for every entry of the list (files hold one per field), so that the elements are
   // allocated once.
   field.ReserveElements(static_cast<size_t>(
-      fixedLength != 0 ? fixedLength : std::min(CountEntries(lists.first), kReadDynamicMax)));
+      fixedLength != 0 ? fixedLength : std::min(CountEntries<Dom>(lists.first), kReadDynamicMax)));
   uint64_t taken = 0;
-  for (const XMLElement* list = lists.first; list; list = lists.Next(*list, name)) {
-    for (const XMLElement* entry = list->FirstChildElement(); entry;
-         entry = entry->NextSiblingElement()) {
+  for (Element list = lists.first; list; list = lists.Next(list, name)) {
+    for (Element entry = Dom::FirstChild(list); entry; entry = Dom::NextSibling(entry)) {
       if (fixedLength != 0 && taken >= fixedLength) {
         LogError(
             "Array elements of name %s has too many entries for fixed array size of [%i]. "
@@ -358,9 +394,9 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
         break;
       }
       const auto index = static_cast<size_t>(taken++);
-      const char* value = EntryValue(*entry);
+      const char* value = EntryValue<Dom>(entry);
       if (owning) {
-        ReadStructEntry(schema, field, *entry);
+        ReadStructEntry(self, schema, field, entry);
       } else if (weak) {
         auto& pointer = static_cast<CDataField_WeakPointer&>(field);
         if (index < pointer.Values().GetMaxCount())
@@ -384,7 +420,7 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
   for (; taken < fixedLength; ++taken) {
     const auto index = static_cast<size_t>(taken);
     if (owning) {
-      PadStructEntry(schema, field, element);
+      PadStructEntry(self, schema, field, element);
     } else if (weak) {
       FieldAs<ElementKind::StructHandle>(&field)->Values().SetValue(0, index);
     } else if (reference) {
@@ -398,51 +434,69 @@ void CDataStruct::ReadArrayField(const CSchemaField& schema, CDataField& field,
   }
 }
 
-void CDataStruct::ReadStructEntry(const CSchemaField& schema, CDataField& field,
-                                  const XMLElement& entry) {
+template <class Dom>
+void ElementReader<Dom>::ReadStructEntry(CDataStruct& self, const CSchemaField& schema,
+                                         CDataField& field, Element entry) {
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
-  ObjectPtr<CDataStruct> child = CreateChild();
-  const THandle loaded = child->ReadElement(CustomTypeName(schema), entry, nullptr);
+  ObjectPtr<CDataStruct> child = self.CreateChild();
+  const THandle loaded = ReadElement(*child, CustomTypeName(schema), entry, nullptr);
   if (handles.IsFull()) return;
   handles.Insert(handles.GetCount(), loaded);
   if (loaded != 0) child.release();
 }
 
-void CDataStruct::PadStructEntry(const CSchemaField& schema, CDataField& field,
-                                 const XMLElement& element) {
+template <class Dom>
+void ElementReader<Dom>::PadStructEntry(CDataStruct& self, const CSchemaField& schema,
+                                        CDataField& field, Element element) {
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
   if (handles.IsFull()) return;
-  ObjectPtr<CDataStruct> child = CreateChild();
-  if (const char* userData = element.Attribute("__quillwork")) child->SetUserData(userData);
+  ObjectPtr<CDataStruct> child = self.CreateChild();
+  if (const char* userData = AttributeValue<Dom>(element, "__quillwork")) {
+    child->SetUserData(userData);
+  }
   child->BuildDefaults(schema.GetCustomType(), 0);
   handles.Insert(handles.GetCount(), child.release()->GetHandle());
 }
 
-void CDataStruct::ReadSingleStructField(const CSchemaField& schema, CDataField& field,
-                                        const ChildElements& children) {
+template <class Dom>
+void ElementReader<Dom>::ReadSingleStructField(CDataStruct& self, const CSchemaField& schema,
+                                               CDataField& field,
+                                               const ChildElements<Dom>& children) {
   const char* name = schema.GetName().c_str();
   const std::string& typeName = CustomTypeName(schema);
   bool matched = false;
-  for (const XMLElement* child = children.first; child; child = children.Next(*child, name)) {
+  for (Element child = children.first; child; child = children.Next(child, name)) {
     matched = true;
     // The structure already held is read again in place; without one a new structure is read.
     if (CDataStruct* held = Resolve<CDataStruct>(field.ReadStructHandle(0))) {
-      held->ReadElement(typeName, *child, nullptr);
+      ReadElement(*held, typeName, child, nullptr);
       continue;
     }
-    ObjectPtr<CDataStruct> fresh = CreateChild();
-    fresh->ReadElement(typeName, *child, nullptr);
-    ReplaceHeld(field, fresh.release()->GetHandle());
+    ObjectPtr<CDataStruct> fresh = self.CreateChild();
+    ReadElement(*fresh, typeName, child, nullptr);
+    self.ReplaceHeld(field, fresh.release()->GetHandle());
     break;
   }
   if (matched) return;
   if (schema.GetFieldOption() == FieldOption::OptionPointer) {
-    ReplaceHeld(field, 0);
+    self.ReplaceHeld(field, 0);
     return;
   }
-  ObjectPtr<CDataStruct> fresh = CreateChild();
+  ObjectPtr<CDataStruct> fresh = self.CreateChild();
   fresh->BuildDefaults(schema.GetCustomType(), 0);
-  ReplaceHeld(field, fresh.release()->GetHandle());
+  self.ReplaceHeld(field, fresh.release()->GetHandle());
+}
+
+THandle CDataStruct::Load(const std::string& typeName, const XMLNode* node, const char* filter) {
+  if (node && node->ToComment()) node = node->NextSibling();
+  if (node && node->ToDeclaration()) node = node->NextSibling();
+  const XMLElement* element = node ? node->ToElement() : nullptr;
+  if (!element) return 0;
+  return ElementReader<ReferenceDom>::ReadElement(*this, typeName, element, filter);
+}
+
+THandle CDataStruct::LoadElement(const std::string& typeName, const pugi::xml_node& element) {
+  return ElementReader<FastDom>::ReadElement(*this, typeName, element, nullptr);
 }
 
 bool CDataStruct::CanDeserialize(const char* text) const {

@@ -187,6 +187,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   }
   loadingRecords_ = false;
   if (recordDocument_) recordDocument_->Clear();
+  fastParser_.Clear();
   // References name records by hash, so they resolve only once every record is registered.
   // Handles are never reused: a noted handle names its field still, or nothing when the record
   // failed to load.

@@ -15,6 +15,7 @@
 #include "base/object_registry.h"
 #include "base/platform.h"
 #include "data/record_store.h"
+#include "frame/fast_record_parser.h"
 #include "frame/hash_index.h"
 #include "tessella.h"
 
@@ -67,6 +68,9 @@ class CDatabase final : public IRecordStore {
   // Reads one record file through the host's callbacks, builds, resolves and registers the
   // record. Logs and returns false when the file is missing, malformed or of no known type.
   bool LoadRecord(const char* path, THandle* out);
+  // With fast off, LoadRecord reads every file with the reference parser alone. Either way a
+  // file gives the same record, or the same error.
+  void SetFastReading(bool fast) { fastReading_ = fast; }
 
   // ---- Persistence ----
   // The record in record file form, written into exportText in place (the buffer keeps its
@@ -125,6 +129,12 @@ class CDatabase final : public IRecordStore {
   // Reads the record file and parses it into the record document. Null, with the error logged,
   // when it is not well-formed XML.
   const tinyxml2::XMLDocument* ParseRecordFile(const char* path, uint32_t size);
+  // ParseRecordFile for a text already read.
+  const tinyxml2::XMLDocument* ParseRecordText(const char* path, std::string_view text);
+  // Builds and registers the record whose file has root as its first node (none when that is
+  // no element), read through Dom.
+  template <class Dom>
+  bool BuildRecord(const char* path, typename Dom::Element root, THandle* out);
 
   // The arena the open database's records are built in: made when the first record is, and let
   // go at Close once the records are destroyed.
@@ -143,6 +153,8 @@ class CDatabase final : public IRecordStore {
   // Reused from file to file, so that loading many records allocates them once.
   std::vector<char> fileBuffer_;
   std::unique_ptr<tinyxml2::XMLDocument> recordDocument_;
+  FastRecordParser fastParser_;
+  bool fastReading_ = true;
 };
 
 }  // namespace Database

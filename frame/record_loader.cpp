@@ -8,6 +8,7 @@
 
 #include "base/log.h"
 #include "data/data_record.h"
+#include "data/xml_dom.h"
 #include "frame/database.h"
 
 namespace Database {
@@ -31,13 +32,21 @@ std::string_view MismatchedElementName(const tinyxml2::XMLDocument& document) {
 
 // The first "__hash" and "__type" of the root element, in one pass over its attributes: the hash
 // is written last, after every field.
-void FindRootAttributes(const tinyxml2::XMLElement& root, const char** hash, const char** type) {
-  for (const tinyxml2::XMLAttribute* at = root.FirstAttribute(); at; at = at->Next()) {
-    const char* name = at->Name();
+template <class Dom>
+void FindRootAttributes(typename Dom::Element root, const char** hash, const char** type) {
+  for (auto at = Dom::FirstAttribute(root); at; at = Dom::Next(at)) {
+    const char* name = Dom::NameOf(at);
     if (name[0] != '_' || name[1] != '_') continue;
-    if (!*hash && std::strcmp(name, "__hash") == 0) *hash = at->Value();
-    if (!*type && std::strcmp(name, "__type") == 0) *type = at->Value();
+    if (!*hash && std::strcmp(name, "__hash") == 0) *hash = Dom::ValueOf(at);
+    if (!*type && std::strcmp(name, "__type") == 0) *type = Dom::ValueOf(at);
   }
+}
+
+THandle ReadRoot(CDataRecord& record, const char* type, const tinyxml2::XMLElement* root) {
+  return record.Load(type, root, nullptr);
+}
+THandle ReadRoot(CDataRecord& record, const char* type, const pugi::xml_node& root) {
+  return record.LoadElement(type, root);
 }
 
 }  // namespace
@@ -64,8 +73,11 @@ std::string FormatXmlError(const tinyxml2::XMLDocument& document) {
 }
 
 const tinyxml2::XMLDocument* CDatabase::ParseRecordFile(const char* path, uint32_t size) {
+  return ParseRecordText(path, ReadHostFile(path, size));
+}
+
+const tinyxml2::XMLDocument* CDatabase::ParseRecordText(const char* path, std::string_view text) {
   if (!recordDocument_) recordDocument_ = std::make_unique<tinyxml2::XMLDocument>();
-  const std::string_view text = ReadHostFile(path, size);
   if (recordDocument_->Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
     LogError(kRecordXmlError, path, FormatXmlError(*recordDocument_).c_str());
     return nullptr;
@@ -80,19 +92,29 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
     LogError(kRecordNotFound, path);
     return false;
   }
-  const tinyxml2::XMLDocument* document = ParseRecordFile(path, size);
+  const std::string_view text = ReadHostFile(path, size);
+  if (fastReading_) {
+    if (const pugi::xml_node root = fastParser_.Parse(text)) {
+      return BuildRecord<FastDom>(path, root, out);
+    }
+  }
+  const tinyxml2::XMLDocument* document = ParseRecordText(path, text);
   if (!document) return false;
+  // A declaration or comment before the root element makes the file no record.
+  return BuildRecord<ReferenceDom>(
+      path, document->FirstChild() ? document->FirstChild()->ToElement() : nullptr, out);
+}
+
+template <class Dom>
+bool CDatabase::BuildRecord(const char* path, typename Dom::Element root, THandle* out) {
   ObjectPtr<CDataRecord> record = CDataRecord::Create(RecordArena());
   record->SetFileName(path);
   record->SetRecordName(RecordNameFromPath(path));
-  // A declaration or comment before the root element makes the file no record.
-  const tinyxml2::XMLElement* root =
-      document->FirstChild() ? document->FirstChild()->ToElement() : nullptr;
   if (!root) return false;
 
   const char* stored = nullptr;
   const char* type = nullptr;
-  FindRootAttributes(*root, &stored, &type);
+  FindRootAttributes<Dom>(root, &stored, &type);
   std::string hash;
   if (stored) {
     hash = stored;
@@ -107,7 +129,7 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
     LogError(kRecordNoType, path);
     return false;
   }
-  if (record->Load(type, root, nullptr) == 0) {
+  if (ReadRoot(*record, type, root) == 0) {
     LogError(kRecordNotRead, path);
     return false;
   }

@@ -30,6 +30,8 @@ const std::vector<uint64_t>& SampleRecords();
 
 // The number of log lines of error or exception level written so far.
 uint64_t ErrorLines();
+// Every log line written since the last call, one per line.
+std::string TakeLog();
 
 // Reports a broken invariant with the input and the two texts involved, then aborts.
 [[noreturn]] void Fail(const char* what, const std::string& input, const std::string& expected,

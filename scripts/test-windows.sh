@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the library, the host and every test as 64-bit Windows programs into build/windows
 # and runs the whole test suite under wine. Installs what it needs on Debian 12: the mingw-w64
-# compilers, wine, and tinyxml2 (from the distribution's source package) and GoogleTest (from the
-# googletest package's sources) built for the target.
+# compilers, wine, and tinyxml2 and pugixml (from the distribution's source packages) and GoogleTest
+# (from the googletest package's sources) built for the target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -14,9 +14,11 @@ sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 scripts/setup.sh --windows
 
-# tinyxml2 for the target, from the Debian source package of the version Linux builds use.
-if [ ! -f "$deps/prefix/lib/cmake/tinyxml2/tinyxml2-config.cmake" ]; then
-  if ! apt-get source --print-uris tinyxml2 >/dev/null 2>&1; then
+# tinyxml2 and pugixml for the target, from the Debian source packages of the versions Linux
+# builds use.
+for package in tinyxml2 pugixml; do
+  [ -f "$deps/prefix/lib/cmake/$package/$package-config.cmake" ] && continue
+  if ! apt-get source --print-uris "$package" >/dev/null 2>&1; then
     echo "Adding the Debian source archive to apt's sources"
     "${sudo[@]}" tee /etc/apt/sources.list.d/tessella-deb-src.sources >/dev/null <<'SOURCES'
 Types: deb-src
@@ -27,15 +29,17 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
     "${sudo[@]}" apt-get update -qq
   fi
-  rm -rf "$deps/src" && mkdir -p "$deps/src"
-  (cd "$deps/src" && apt-get source -qq tinyxml2 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
-  tinyxml2_src="$(find "$deps/src" -maxdepth 1 -mindepth 1 -type d -name 'tinyxml2-*' | head -n1)"
-  [ -n "$tinyxml2_src" ] || { echo "tinyxml2 sources not found" >&2; exit 1; }
-  cmake -S "$tinyxml2_src" -B "$deps/tinyxml2" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  rm -rf "$deps/src/$package" && mkdir -p "$deps/src/$package"
+  (cd "$deps/src/$package" && apt-get source -qq "$package" 2>&1 |
+    grep -v '^W: Download is performed unsandboxed' || true)
+  source_dir="$(find "$deps/src/$package" -maxdepth 1 -mindepth 1 -type d -name "$package-*" |
+    head -n1)"
+  [ -n "$source_dir" ] || { echo "$package sources not found" >&2; exit 1; }
+  cmake -S "$source_dir" -B "$deps/$package" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -Dtinyxml2_BUILD_TESTING=OFF \
-    -DCMAKE_INSTALL_PREFIX="$deps/prefix" >/dev/null
-  cmake --build "$deps/tinyxml2" -j2 --target install >/dev/null
-fi
+    -DPUGIXML_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX="$deps/prefix" >/dev/null
+  cmake --build "$deps/$package" -j2 --target install >/dev/null
+done
 
 # GoogleTest for the target.
 if [ ! -f "$deps/prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then

@@ -1,0 +1,102 @@
+#include "frame/fast_record_parser.h"
+
+#include <array>
+#include <cstring>
+#include <utility>
+
+namespace Database {
+namespace {
+
+// Elements nest no deeper than this in a text the fast reader takes; the reference parser
+// refuses texts that nest beyond a limit above it.
+constexpr size_t kDepthLimit = 64;
+
+bool StartsName(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+
+// Bytes the plain form scan stops at: control characters but tab and line feed, '<' and '&'.
+constexpr std::array<bool, 256> kStops = [] {
+  std::array<bool, 256> stops{};
+  for (size_t c = 0; c < 0x20; ++c) stops[c] = c != '\t' && c != '\n';
+  stops['<'] = stops['&'] = true;
+  return stops;
+}();
+
+// True when the text has the plain form: an element first, no control characters but tab and
+// line feed, no comment, declaration, processing instruction or character section, and no
+// entity references but the five named ones.
+bool IsPlain(std::string_view text) {
+  if (text.size() < 2 || text[0] != '<' || !StartsName(text[1])) return false;
+  constexpr std::string_view kEntities[] = {"amp;", "lt;", "gt;", "quot;", "apos;"};
+  for (size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if (!kStops[static_cast<unsigned char>(c)]) continue;
+    const std::string_view rest = text.substr(at + 1);
+    if (c == '<') {
+      if (rest.starts_with('!') || rest.starts_with('?')) return false;
+    } else if (c == '&') {
+      bool known = false;
+      for (const std::string_view entity : kEntities) known = known || rest.starts_with(entity);
+      if (!known) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool HasRepeatedAttribute(pugi::xml_node element) {
+  for (pugi::xml_attribute at = element.first_attribute(); at; at = at.next_attribute()) {
+    for (pugi::xml_attribute later = at.next_attribute(); later; later = later.next_attribute()) {
+      const char* name = at.name();
+      const char* other = later.name();
+      if (name[0] == other[0] && std::strcmp(name, other) == 0) return true;
+    }
+  }
+  return false;
+}
+
+// True when no element of the tree repeats an attribute name and none nests beyond the limit:
+// the reference parser refuses both.
+bool KeepsReferenceLimits(pugi::xml_node root) {
+  size_t depth = 1;
+  pugi::xml_node node = root;
+  while (node) {
+    if (node.type() == pugi::node_element && HasRepeatedAttribute(node)) return false;
+    if (pugi::xml_node child = node.first_child()) {
+      if (++depth > kDepthLimit) return false;
+      node = child;
+      continue;
+    }
+    while (node && node != root && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+    }
+    if (!node || node == root) break;
+    node = node.next_sibling();
+  }
+  return true;
+}
+
+}  // namespace
+
+pugi::xml_node FastRecordParser::Parse(std::string_view text) {
+  if (!IsPlain(text)) return {};
+  // A line feed after the text is whitespace after the root element to either parser; without
+  // it the fast parser would drop text that runs to the very end, which the reference refuses.
+  buffer_.assign(text.begin(), text.end());
+  buffer_.push_back('\n');
+  const pugi::xml_parse_result parsed = document_.load_buffer_inplace(
+      buffer_.data(), buffer_.size(), pugi::parse_escapes | pugi::parse_fragment,
+      pugi::encoding_utf8);
+  if (!parsed) return {};
+  const pugi::xml_node root = document_.first_child();
+  if (root.type() != pugi::node_element || root.next_sibling()) return {};
+  return KeepsReferenceLimits(root) ? root : pugi::xml_node();
+}
+
+void FastRecordParser::Clear() {
+  document_.reset();
+  buffer_ = std::vector<char>();
+}
+
+}  // namespace Database
