@@ -35,7 +35,7 @@ class CDataRecord final : public CDataStruct {
   // default tree as pointable.
   void BuildDefaultTree(THandle type);
   // Replaces out with the record file text: the record's element named by its name, with
-  // "__hash" after every field attribute, printed by the XML printer (no declaration).
+  // "__hash" after every field attribute (no declaration).
   void WriteFileText(std::string& out);
 
   // ---- Whether the file holds what memory holds ----

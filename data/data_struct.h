@@ -32,8 +32,6 @@
 #include "schema/model.h"
 
 namespace tinyxml2 {
-class XMLDocument;
-class XMLElement;
 class XMLNode;
 }  // namespace tinyxml2
 namespace pugi {
@@ -132,15 +130,12 @@ class CDataStruct : public CDataObject {
   // Reads a record file's root element as the fast reader parsed it: what Load reads from the
   // same text.
   THandle LoadElement(const std::string& typeName, const pugi::xml_node& element);
-  // Builds the structure's element in document (the caller inserts it). With a filter only the
-  // field of that name is written; emptyWeakPointers writes a single weak pointer without a
-  // target as an empty attribute instead of leaving it out.
-  tinyxml2::XMLElement* WriteElement(const char* elementName, tinyxml2::XMLDocument& document,
-                                     const char* filter, bool emptyWeakPointers);
-  // The structure's element, named by GetName (the type name when it has none), printed into
-  // the database's export buffer, which the next export or serialisation overwrites.
+  // The structure's element, named by GetName (the type name when it has none), written into
+  // the database's export buffer, which the next export or serialisation overwrites. With a
+  // filter only the field of that name is written; emptyWeakPointers writes a single weak pointer
+  // without a target as an empty attribute instead of leaving it out.
   const std::string& Serialize(const char* filter, bool emptyWeakPointers);
-  // The same text printed into out, leaving the export buffer as it is.
+  // The same text written into out (replacing what it held), leaving the export buffer as it is.
   void SerializeInto(std::string& out, const char* filter, bool emptyWeakPointers);
   // The name of the structure's element: GetName, else its type name (before XmlElementName).
   const std::string& ElementName() const;
