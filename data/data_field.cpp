@@ -124,7 +124,8 @@ bool CDataField_WeakPointer::Resolve() {
     const CDataRecord* record = parent->GetRecord();
     values_.SetValue(record ? ResolveURL(*record, *pendingUrls_[index]) : 0, index);
   }
-  pendingUrls_.clear();
+  // Most weak pointers are resolved once, right after reading: their room goes back.
+  pendingUrls_ = decltype(pendingUrls_)();
   return true;
 }
 
@@ -175,7 +176,7 @@ void CDataField_Reference::ResolvePending() {
   for (const auto& [index, hash] : pendingHashes_) {
     values_.SetValue(RecordOfHash(hash), static_cast<size_t>(index));
   }
-  pendingHashes_.clear();
+  pendingHashes_ = decltype(pendingHashes_)();
 }
 
 void CDataField_Reference::DropPending(uint64_t index) {
