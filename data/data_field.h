@@ -115,9 +115,10 @@ class CDataFieldValue {
   bool Contains(int64_t index) const {
     return index >= 0 && static_cast<uint64_t>(index) < elements_.size();
   }
-  uint64_t GetMaxCount() const { return maxCount_; }
-  void SetMaxCount(uint64_t maxCount) { maxCount_ = maxCount; }
-  bool IsFull() const { return elements_.size() >= maxCount_; }
+  uint64_t GetMaxCount() const { return elements_.Limit(); }
+  // Counts beyond ElementArray::kMaxLimit are kept as that.
+  void SetMaxCount(uint64_t maxCount) { elements_.SetLimit(maxCount); }
+  bool IsFull() const { return elements_.size() >= elements_.Limit(); }
   // Makes room for count elements in all.
   void Reserve(size_t count) { elements_.Reserve(count); }
 
@@ -146,7 +147,6 @@ class CDataFieldValue {
 
  private:
   ElementArray<T> elements_;
-  uint64_t maxCount_ = 1;
 };
 
 // A copy of one field's elements, taken for undo (CDataField::SaveElements).

@@ -1,7 +1,9 @@
 // The element storage of a field: a growable array that keeps a single element inside the object
-// and more on the heap. Most fields hold exactly one value, so most fields never allocate for
+// and more on the heap, with the most elements insertion accepts (the limit, which the array
+// itself does not enforce). Most fields hold exactly one value, so most fields never allocate for
 // their elements, and a database holds millions of fields: the array takes 8 bytes beside its
-// inline element (16 in all for the numeric kinds).
+// inline element (16 in all for the numeric kinds); a heap block keeps its capacity in front of
+// its elements.
 //
 // Operations that allocate throw std::bad_alloc and then leave the array as it was.
 #pragma once
@@ -23,7 +25,7 @@ class ElementArray {
 
  public:
   ElementArray() noexcept : heap_(nullptr) {}
-  ElementArray(const ElementArray& other) : heap_(nullptr) {
+  ElementArray(const ElementArray& other) : heap_(nullptr), limit_(other.limit_) {
     if (other.size_ == 1) {
       std::construct_at(&one_, other.front());
       size_ = 1;
@@ -32,19 +34,23 @@ class ElementArray {
       try {
         std::uninitialized_copy(other.begin(), other.end(), copy);
       } catch (...) {
-        Deallocate(copy, other.size_);
+        Deallocate(copy);
         throw;
       }
       heap_ = copy;
-      size_ = capacity_ = other.size_;
+      size_ = other.size_;
+      onHeap_ = true;
     }
   }
-  ElementArray(ElementArray&& other) noexcept : heap_(nullptr) { TakeFrom(other); }
+  ElementArray(ElementArray&& other) noexcept : heap_(nullptr), limit_(other.limit_) {
+    TakeFrom(other);
+  }
   ElementArray& operator=(const ElementArray& other) {
     if (this != &other) {
       ElementArray copy(other);
       Release();
       TakeFrom(copy);
+      limit_ = other.limit_;
     }
     return *this;
   }
@@ -52,10 +58,18 @@ class ElementArray {
     if (this != &other) {
       Release();
       TakeFrom(other);
+      limit_ = other.limit_;
     }
     return *this;
   }
   ~ElementArray() { Release(); }
+
+  // At most kMaxLimit.
+  static constexpr uint32_t kMaxLimit = 0x7FFFFFFF;
+  uint32_t Limit() const { return limit_; }
+  void SetLimit(uint64_t limit) {
+    limit_ = static_cast<uint32_t>(std::min<uint64_t>(limit, kMaxLimit));
+  }
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -76,9 +90,9 @@ class ElementArray {
       size_ = 1;
       return;
     }
-    if (count > capacity_) {
+    if (count > Capacity()) {
       const T kept(fill);  // fill may be one of the elements that move
-      Reallocate(std::max<size_t>(count, 2 * size_t{capacity_}));
+      Reallocate(std::max<size_t>(count, 2 * Capacity()));
       GrowOnHeap(count, kept);
     } else {
       GrowOnHeap(count, fill);
@@ -87,7 +101,7 @@ class ElementArray {
 
   // Makes room for count elements in all; room for more than one moves the array to the heap.
   void Reserve(size_t count) {
-    if (count > 1 && count > capacity_) Reallocate(count);
+    if (count > 1 && count > Capacity()) Reallocate(count);
   }
 
   // Inserts value before position index (index <= size()).
@@ -97,7 +111,7 @@ class ElementArray {
       size_ = 1;
       return;
     }
-    if (!OnHeap() || size_ == capacity_) Reallocate(std::max<size_t>(2, 2 * size_t{capacity_}));
+    if (size_ == Capacity()) Reallocate(std::max<size_t>(2, 2 * Capacity()));
     T* data = heap_;
     if (index == size_) {
       std::construct_at(data + size_, std::move(value));
@@ -122,56 +136,73 @@ class ElementArray {
   }
 
  private:
-  bool OnHeap() const { return capacity_ != 0; }
+  // Heap blocks start with their capacity, padded to the elements' alignment.
+  static constexpr size_t kHeader = std::max(sizeof(size_t), alignof(T));
+  static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+
+  bool OnHeap() const { return onHeap_; }
+  // Elements the array holds without allocating: 1 inside the object.
+  size_t Capacity() const {
+    return OnHeap() ? *reinterpret_cast<const size_t*>(reinterpret_cast<const std::byte*>(heap_) -
+                                                       kHeader)
+                    : 1;
+  }
 
   static T* Allocate(size_t count) {
-    if (count > std::numeric_limits<uint32_t>::max()) throw std::bad_alloc();
-    return std::allocator<T>().allocate(count);
+    if (count > kMaxLimit) throw std::bad_alloc();
+    std::byte* block = static_cast<std::byte*>(::operator new(kHeader + count * sizeof(T)));
+    new (block) size_t(count);
+    return reinterpret_cast<T*>(block + kHeader);
   }
-  static void Deallocate(T* data, size_t count) { std::allocator<T>().deallocate(data, count); }
+  static void Deallocate(T* data) {
+    ::operator delete(reinterpret_cast<std::byte*>(data) - kHeader);
+  }
 
   // Moves the elements to a heap block with room for capacity elements (at least size()).
   void Reallocate(size_t capacity) {
     T* moved = Allocate(capacity);
     std::uninitialized_move(begin(), end(), moved);
     std::destroy(begin(), end());
-    if (OnHeap()) Deallocate(heap_, capacity_);
+    if (OnHeap()) Deallocate(heap_);
     heap_ = moved;
-    capacity_ = static_cast<uint32_t>(capacity);
+    onHeap_ = true;
   }
 
   void GrowOnHeap(size_t count, const T& fill) {
     std::uninitialized_fill(heap_ + size_, heap_ + count, fill);
-    size_ = static_cast<uint32_t>(count);
+    size_ = static_cast<uint32_t>(count) & kMaxLimit;
   }
 
   void Release() noexcept {
     std::destroy(begin(), end());
-    if (OnHeap()) Deallocate(heap_, capacity_);
+    if (OnHeap()) Deallocate(heap_);
     heap_ = nullptr;
-    size_ = capacity_ = 0;
+    size_ = 0;
+    onHeap_ = false;
   }
 
   // Takes other's elements and leaves it empty; this array holds none.
   void TakeFrom(ElementArray& other) noexcept {
     if (other.OnHeap()) {
       heap_ = other.heap_;
-      capacity_ = other.capacity_;
     } else if (other.size_ == 1) {
       std::construct_at(&one_, std::move(other.one_));
       std::destroy_at(&other.one_);
     }
     size_ = other.size_;
+    onHeap_ = other.onHeap_;
     other.heap_ = nullptr;
-    other.size_ = other.capacity_ = 0;
+    other.size_ = 0;
+    other.onHeap_ = false;
   }
 
   union {
     T one_;    // the element while there is at most one and the array is not on the heap
-    T* heap_;  // capacity_ elements, the first size_ of them constructed
+    T* heap_;  // Capacity() elements, the first size_ of them constructed
   };
-  uint32_t size_ = 0;
-  uint32_t capacity_ = 0;  // 0 while the array is not on the heap
+  uint32_t size_ : 31 = 0;
+  uint32_t onHeap_ : 1 = 0;
+  uint32_t limit_ = 1;
 };
 
 }  // namespace Database
