@@ -44,12 +44,28 @@ bool IsPlain(std::string_view text) {
   return true;
 }
 
-bool HasRepeatedAttribute(pugi::xml_node element) {
+bool HasRepeatedAttributeSlowly(pugi::xml_node element) {
   for (pugi::xml_attribute at = element.first_attribute(); at; at = at.next_attribute()) {
     for (pugi::xml_attribute later = at.next_attribute(); later; later = later.next_attribute()) {
-      const char* name = at.name();
-      const char* other = later.name();
-      if (name[0] == other[0] && std::strcmp(name, other) == 0) return true;
+      if (std::strcmp(at.name(), later.name()) == 0) return true;
+    }
+  }
+  return false;
+}
+
+bool HasRepeatedAttribute(pugi::xml_node element) {
+  // The names are gathered first, so that the pairs are compared without walking the list again.
+  std::array<const char*, 32> names;
+  size_t count = 0;
+  for (pugi::xml_attribute at = element.first_attribute(); at; at = at.next_attribute()) {
+    if (count == names.size()) return HasRepeatedAttributeSlowly(element);
+    names[count++] = at.name();
+  }
+  for (size_t first = 0; first < count; ++first) {
+    for (size_t second = first + 1; second < count; ++second) {
+      if (names[first][0] == names[second][0] && std::strcmp(names[first], names[second]) == 0) {
+        return true;
+      }
     }
   }
   return false;
