@@ -205,40 +205,21 @@ void CDataField_Reference::ElementsSwapped(size_t first, size_t second) {
 
 ObjectPtr<CDataField> CreateField(const CSchemaField& schema, bool outOfService,
                                   ObjectArena* arena) {
-  switch (schema.GetFieldType()) {
-    case FieldType::Bool:
-    case FieldType::Int8:
-      return Create<CDataField_Int8>(schema, outOfService, arena);
-    case FieldType::UInt8:
-      return Create<CDataField_UInt8>(schema, outOfService, arena);
-    case FieldType::Int16:
-      return Create<CDataField_Int16>(schema, outOfService, arena);
-    case FieldType::UInt16:
-      return Create<CDataField_UInt16>(schema, outOfService, arena);
-    case FieldType::Int32:
-    case FieldType::LocId:
-      return Create<CDataField_Int32>(schema, outOfService, arena);
-    case FieldType::UInt32:
-      return Create<CDataField_UInt32>(schema, outOfService, arena);
-    case FieldType::Int64:
-      return Create<CDataField_Int64>(schema, outOfService, arena);
-    case FieldType::UInt64:
-      return Create<CDataField_UInt64>(schema, outOfService, arena);
-    case FieldType::Float:
-      return Create<CDataField_Float>(schema, outOfService, arena);
-    case FieldType::Double:
-      return Create<CDataField_Double>(schema, outOfService, arena);
-    case FieldType::String:
-    case FieldType::Enum:
-      return Create<CDataField_String>(schema, outOfService, arena);
-    case FieldType::Struct:
-      return schema.IsWeakPointer() ? Create<CDataField_WeakPointer>(schema, outOfService, arena)
-                                    : Create<CDataField_Struct>(schema, outOfService, arena);
-    case FieldType::Reference:
-      return Create<CDataField_Reference>(schema, outOfService, arena);
+  if (schema.GetFieldType() == FieldType::Struct) {
+    return schema.IsWeakPointer() ? Create<CDataField_WeakPointer>(schema, outOfService, arena)
+                                  : Create<CDataField_Struct>(schema, outOfService, arena);
   }
-  // A type code outside the declared range cannot come from a schema file; keep the slot usable.
-  return Create<CDataField_Int32>(schema, outOfService, arena);
+  if (schema.GetFieldType() == FieldType::Reference) {
+    return Create<CDataField_Reference>(schema, outOfService, arena);
+  }
+  return WithScalarFieldClass(
+      schema.GetFieldType(),
+      [&]<class Field>(std::type_identity<Field>) {
+        return Create<Field>(schema, outOfService, arena);
+      },
+      // A type code outside the declared range cannot come from a schema file; keep the slot
+      // usable.
+      [&] { return Create<CDataField_Int32>(schema, outOfService, arena); });
 }
 
 bool ValidateWeakPointerTarget(const CDataField* field, THandle handle) {

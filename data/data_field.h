@@ -396,6 +396,45 @@ using CDataField_String = CDataFieldScalar<ElementKind::Text, PlainText>;
 // An enumeration value is its enumerable's name, not compared with the enumeration.
 using CDataField_Enum = CDataField_String;
 
+// Calls visit(std::type_identity<C>()) with the field class C that CreateField builds for a scalar
+// schema type (Bool to Enum), and otherwise() for Struct, Reference and codes outside the range;
+// returns what the call returns.
+template <class Visit, class Otherwise>
+decltype(auto) WithScalarFieldClass(Schema::FieldType type, Visit&& visit, Otherwise&& otherwise) {
+  using Schema::FieldType;
+  switch (type) {
+    case FieldType::Bool:
+    case FieldType::Int8:
+      return visit(std::type_identity<CDataField_Int8>());
+    case FieldType::UInt8:
+      return visit(std::type_identity<CDataField_UInt8>());
+    case FieldType::Int16:
+      return visit(std::type_identity<CDataField_Int16>());
+    case FieldType::UInt16:
+      return visit(std::type_identity<CDataField_UInt16>());
+    case FieldType::Int32:
+    case FieldType::LocId:
+      return visit(std::type_identity<CDataField_Int32>());
+    case FieldType::UInt32:
+      return visit(std::type_identity<CDataField_UInt32>());
+    case FieldType::Int64:
+      return visit(std::type_identity<CDataField_Int64>());
+    case FieldType::UInt64:
+      return visit(std::type_identity<CDataField_UInt64>());
+    case FieldType::Float:
+      return visit(std::type_identity<CDataField_Float>());
+    case FieldType::Double:
+      return visit(std::type_identity<CDataField_Double>());
+    case FieldType::String:
+    case FieldType::Enum:
+      return visit(std::type_identity<CDataField_String>());
+    case FieldType::Struct:
+    case FieldType::Reference:
+      break;
+  }
+  return otherwise();
+}
+
 // Structure handles: by-value structures and owning pointers (which own what they hold) and, in
 // the derived class, weak pointers (which only name their targets).
 class CDataField_Struct

@@ -201,47 +201,19 @@ void SetStored(std::type_identity<CDataFieldScalar<K, Codec>>, std::string_view 
   }
 }
 
-template <class Field, class Attributes>
-void SetStored(std::string_view name, CDataField& field, Attributes& attributes) {
-  SetStored(std::type_identity<Field>(), name, field, attributes);
-}
-
 template <class Attributes>
 void SetSingleValue(std::string_view name, CDataField& field, FieldType type,
                     Attributes& attributes) {
-  switch (type) {
-    case FieldType::Bool:
-    case FieldType::Int8:
-      return SetStored<CDataField_Int8>(name, field, attributes);
-    case FieldType::UInt8:
-      return SetStored<CDataField_UInt8>(name, field, attributes);
-    case FieldType::Int16:
-      return SetStored<CDataField_Int16>(name, field, attributes);
-    case FieldType::UInt16:
-      return SetStored<CDataField_UInt16>(name, field, attributes);
-    case FieldType::Int32:
-    case FieldType::LocId:
-      return SetStored<CDataField_Int32>(name, field, attributes);
-    case FieldType::UInt32:
-      return SetStored<CDataField_UInt32>(name, field, attributes);
-    case FieldType::Int64:
-      return SetStored<CDataField_Int64>(name, field, attributes);
-    case FieldType::UInt64:
-      return SetStored<CDataField_UInt64>(name, field, attributes);
-    case FieldType::Float:
-      return SetStored<CDataField_Float>(name, field, attributes);
-    case FieldType::Double:
-      return SetStored<CDataField_Double>(name, field, attributes);
-    case FieldType::String:
-    case FieldType::Enum:
-      return SetStored<CDataField_String>(name, field, attributes);
-    case FieldType::Reference:
-      attributes.Text(name, RecordHash(field, 0));
-      return;
-    default:
-      attributes.Text(name, field.GetAsText(0).c_str());
-      return;
+  if (type == FieldType::Reference) {
+    attributes.Text(name, RecordHash(field, 0));
+    return;
   }
+  WithScalarFieldClass(
+      type,
+      [&]<class Field>(std::type_identity<Field> fieldClass) {
+        SetStored(fieldClass, name, field, attributes);
+      },
+      [&] { attributes.Text(name, field.GetAsText(0).c_str()); });
 }
 
 // Sets the structure's attributes. Setting them straight on the printer stops, returning false,
