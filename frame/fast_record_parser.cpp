@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstring>
-#include <utility>
 
 namespace Database {
 namespace {

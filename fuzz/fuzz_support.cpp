@@ -19,12 +19,13 @@ std::map<std::string, std::string>& Files() {
 uint64_t errorLines = 0;
 std::string lastLogLine;
 std::string transcript;
+bool keepTranscript = false;  // from the first TakeLog on
 bool sampleOpen = false;
 
 void CountLine(int32_t level, const char* text) {
   if (level >= TESSELLA_LOG_ERROR) ++errorLines;
   lastLogLine = text;
-  transcript.append(text).push_back('\n');
+  if (keepTranscript) transcript.append(text).push_back('\n');
   static const bool echo = std::getenv("TESSELLA_FUZZ_LOG") != nullptr;
   if (echo) std::fprintf(stderr, "%s\n", text);
 }
@@ -114,7 +115,10 @@ const std::vector<uint64_t>& SampleRecords() {
 
 uint64_t ErrorLines() { return errorLines; }
 
-std::string TakeLog() { return std::exchange(transcript, std::string()); }
+std::string TakeLog() {
+  keepTranscript = true;
+  return std::exchange(transcript, std::string());
+}
 
 void Fail(const char* what, const std::string& input, const std::string& expected,
           const std::string& actual) {

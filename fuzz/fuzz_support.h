@@ -30,7 +30,8 @@ const std::vector<uint64_t>& SampleRecords();
 
 // The number of log lines of error or exception level written so far.
 uint64_t ErrorLines();
-// Every log line written since the last call, one per line.
+// Every log line written since the last call, one per line. Lines are kept only from the first
+// call on, so that targets that never ask keep no transcript.
 std::string TakeLog();
 
 // Reports a broken invariant with the input and the two texts involved, then aborts.
