@@ -32,16 +32,17 @@ class CDataObject {
   CDataObject& operator=(const CDataObject&) = delete;
   virtual ~CDataObject() = default;
 
-  // Objects come from the heap or, placed with new (arena), from an arena; each allocation
-  // remembers which, so deleting an object through any pointer returns its memory to the right
-  // place. A null arena means the heap. Objects are aligned to kObjectAlignment.
+  // Objects are placed with new (arena) in an arena, or in the shared arena when it is null or
+  // they are created with plain new; deleting an object through any pointer returns its memory
+  // to its arena. Objects are aligned to kObjectAlignment and at most kLargestObject bytes.
   static constexpr std::size_t kObjectAlignment = 8;
+  static constexpr std::size_t kLargestObject = 1024;
   static void* operator new(std::size_t size);
   static void* operator new(std::size_t size, ObjectArena* arena);
   static void operator delete(void* object, std::size_t size);
   static void operator delete(void* object, ObjectArena* arena);
-  // The arena the object was allocated from; null for the heap.
-  static ObjectArena* ArenaOf(const CDataObject& object);
+  // The arena the object was allocated from.
+  static ObjectArena& ArenaOf(const CDataObject& object);
 
   // Called once by the factory before the object is registered.
   virtual void Initialize() = 0;
@@ -69,10 +70,11 @@ class CDataObject {
   bool instated_ = false;
 };
 
-// A new object of class T in the arena (on the heap when arena is null), not yet registered.
+// A new object of class T in the arena (the shared one when arena is null), not yet registered.
 template <class T, class... Args>
 std::unique_ptr<T> MakeObject(ObjectArena* arena, Args&&... args) {
   static_assert(alignof(T) <= CDataObject::kObjectAlignment);
+  static_assert(sizeof(T) <= CDataObject::kLargestObject);
   return std::unique_ptr<T>(new (arena) T(std::forward<Args>(args)...));
 }
 

@@ -1,7 +1,8 @@
 #include "base/object_arena.h"
 
 #include <algorithm>
-#include <utility>
+#include <cstdint>
+#include <new>
 
 #include "base/platform.h"
 
@@ -41,23 +42,40 @@ constexpr size_t RoundUp(size_t size) {
 
 }  // namespace
 
+static_assert(Platform::kLargeBlockSize % ObjectArena::kChunkSize == 0);
+
 void ObjectArena::Abandon(void*) { DropReference(); }
 
 void ArenaDropper::operator()(ObjectArena* arena) const { arena->DropReference(); }
 
 ArenaOwner ObjectArena::Create() { return ArenaOwner(new ObjectArena()); }
 
+ObjectArena& ObjectArena::Shared() {
+  // Never destroyed, so that objects destroyed while the process exits still find it.
+  static ObjectArena* const shared = new ObjectArena();
+  return *shared;
+}
+
+ObjectArena& ObjectArena::Of(const void* piece) {
+  const uintptr_t chunk = reinterpret_cast<uintptr_t>(piece) & ~uintptr_t{kChunkSize - 1};
+  return *reinterpret_cast<const ChunkHeader*>(chunk)->arena;
+}
+
 ObjectArena::~ObjectArena() {
   for (const Block& block : blocks_) {
     // Memory goes back in service, whatever its pieces held.
     Unpoison(block.memory, block.size);
-    if (!block.heap) Platform::FreeLargeBlock(block.memory);
+    if (block.large) {
+      Platform::FreeLargeBlock(block.memory);
+    } else {
+      ::operator delete (block.memory, std::align_val_t{kChunkSize});
+    }
   }
 }
 
 void* ObjectArena::Allocate(size_t size) {
   const size_t rounded = RoundUp(size);
-  FreePiece*& freeList = freeLists_[rounded / kGranule - 1];
+  FreePiece*& freeList = FreeList(rounded);
   void* piece = nullptr;
   if (freeList) {
     Unpoison(freeList, rounded);
@@ -74,23 +92,45 @@ void ObjectArena::AddBlock() {
   const size_t size = blocks_.empty()
                           ? kFirstBlockSize
                           : std::min(2 * blocks_.back().size, Platform::kLargeBlockSize);
+  // The vector grows first, so that a failure leaves no block behind.
+  blocks_.reserve(blocks_.size() + 1);
   Block block;
   block.size = size;
   if (size == Platform::kLargeBlockSize) {
     block.memory = static_cast<std::byte*>(Platform::AllocateLargeBlock());
+    if (block.memory && reinterpret_cast<uintptr_t>(block.memory) % kChunkSize != 0) {
+      Platform::FreeLargeBlock(block.memory);
+      block.memory = nullptr;
+    }
+    block.large = block.memory != nullptr;
   }
   if (!block.memory) {
-    block.heap = std::make_unique_for_overwrite<std::byte[]>(size);
-    block.memory = block.heap.get();
+    block.memory = static_cast<std::byte*>(::operator new (size, std::align_val_t{kChunkSize}));
   }
-  next_ = block.memory;
-  end_ = next_ + size;
-  Poison(next_, size);
-  blocks_.push_back(std::move(block));
+  nextChunk_ = block.memory;
+  blockEnd_ = block.memory + size;
+  Poison(block.memory, size);
+  blocks_.push_back(block);
+}
+
+void ObjectArena::StartChunk() {
+  if (const size_t left = static_cast<size_t>(end_ - next_); left >= kGranule) {
+    Unpoison(next_, left);
+    FreePiece*& freeList = FreeList(left);
+    freeList = new (next_) FreePiece{freeList};
+    Poison(next_, left);
+  }
+  if (nextChunk_ == blockEnd_) AddBlock();
+  std::byte* chunk = nextChunk_;
+  nextChunk_ += kChunkSize;
+  Unpoison(chunk, sizeof(ChunkHeader));
+  new (chunk) ChunkHeader{this};
+  next_ = chunk + sizeof(ChunkHeader);
+  end_ = chunk + kChunkSize;
 }
 
 void* ObjectArena::Carve(size_t size) {
-  if (static_cast<size_t>(end_ - next_) < size) AddBlock();
+  if (static_cast<size_t>(end_ - next_) < size) StartChunk();
   std::byte* piece = next_;
   next_ += size;
   Unpoison(piece, size);
@@ -98,10 +138,9 @@ void* ObjectArena::Carve(size_t size) {
 }
 
 void ObjectArena::Release(void* piece, size_t size) {
-  const size_t rounded = RoundUp(size);
-  FreePiece*& freeList = freeLists_[rounded / kGranule - 1];
+  FreePiece*& freeList = FreeList(RoundUp(size));
   freeList = new (piece) FreePiece{freeList};
-  Poison(piece, rounded);
+  Poison(piece, RoundUp(size));
   DropReference();
 }
 

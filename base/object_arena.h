@@ -6,6 +6,9 @@
 // of destroyed objects is reused by the next ones. It counts its owner's reference and one per
 // piece handed out, and frees its blocks when the count falls to zero: an object that outlives
 // the database it was built for keeps its arena alive, so no object is ever left in freed memory.
+//
+// Blocks are cut into chunks aligned to their size, each starting with its arena's address, so
+// the arena of a piece is found from the piece's address: pieces carry no header of their own.
 #pragma once
 
 #include <array>
@@ -27,11 +30,17 @@ class ObjectArena {
  public:
   // Pieces are multiples of this, and aligned to it.
   static constexpr size_t kGranule = 8;
-  // Larger requests are not served: the caller takes them from the heap.
+  // The largest piece an arena serves.
   static constexpr size_t kLargestPiece = 1024;
+  // Pieces never cross a chunk boundary; chunks are aligned to their size.
+  static constexpr size_t kChunkSize = 64 * 1024;
 
   // A new arena; the result holds the creator's reference.
   static ArenaOwner Create();
+  // The process's arena for objects built without one of their own; it is never freed.
+  static ObjectArena& Shared();
+  // The arena that gave piece (a result of Allocate not yet released).
+  static ObjectArena& Of(const void* piece);
 
   ObjectArena(const ObjectArena&) = delete;
   ObjectArena& operator=(const ObjectArena&) = delete;
@@ -48,27 +57,36 @@ class ObjectArena {
 
   // Blocks double in size from the first, so that a small database takes little memory, up to
   // the platform's large blocks.
-  static constexpr size_t kFirstBlockSize = 64 * 1024;
+  static constexpr size_t kFirstBlockSize = kChunkSize;
   static constexpr size_t kClasses = kLargestPiece / kGranule;
 
   struct Block {
     std::byte* memory = nullptr;
     size_t size = 0;
-    std::unique_ptr<std::byte[]> heap;  // owns memory unless it is a platform large block
+    bool large = false;  // a platform large block, else aligned heap memory
+  };
+  // The start of every chunk.
+  struct ChunkHeader {
+    ObjectArena* arena;
+  };
+  struct FreePiece {
+    FreePiece* next;
   };
 
   ObjectArena() = default;
   ~ObjectArena();
   void* Carve(size_t size);
+  // Moves to the next chunk; what is left of the current one goes to the free lists.
+  void StartChunk();
   void AddBlock();
   void DropReference();
+  FreePiece*& FreeList(size_t roundedSize) { return freeLists_[roundedSize / kGranule - 1]; }
 
-  struct FreePiece {
-    FreePiece* next;
-  };
   std::vector<Block> blocks_;
-  std::byte* next_ = nullptr;
+  std::byte* next_ = nullptr;  // unused part of the current chunk
   std::byte* end_ = nullptr;
+  std::byte* nextChunk_ = nullptr;  // unused chunks of the last block
+  std::byte* blockEnd_ = nullptr;
   std::array<FreePiece*, kClasses> freeLists_{};
   size_t references_ = 1;
 };

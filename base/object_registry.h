@@ -140,6 +140,7 @@ using ObjectPtr = std::unique_ptr<T, ObjectDestroyer>;
 template <class T, class... Args>
 T* CreateObject(Args&&... args) {
   static_assert(alignof(T) <= CDataObject::kObjectAlignment);
+  static_assert(sizeof(T) <= CDataObject::kLargestObject);
   return ObjectRegistry::Instance().RegisterObject(
       std::make_unique<T>(std::forward<Args>(args)...));
 }

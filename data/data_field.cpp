@@ -31,8 +31,8 @@ const std::string kEmptyText;
 
 template <class Field>
 ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService, ObjectArena* arena) {
-  return ObjectPtr<CDataField>(ObjectRegistry::Instance().RegisterObject(
-      MakeObject<Field>(arena, schema.GetHandle()), outOfService));
+  return ObjectPtr<CDataField>(
+      ObjectRegistry::Instance().RegisterObject(MakeObject<Field>(arena, schema), outOfService));
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ void CDataField::SetDirty(bool dirty) {
   if (CDataStruct* parent = Resolve<CDataStruct>(parentHandle_)) parent->SetDirty(dirty);
 }
 
-Schema::CSchemaField* CDataField::GetSchema() const {
+const Schema::CSchemaField* CDataField::GetSchema() const {
   return Resolve<Schema::CSchemaField>(schemaField_);
 }
 

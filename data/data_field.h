@@ -194,7 +194,7 @@ class CDataField : public CPlainObject {
   void SetDirty(bool dirty);
 
   // The schema field the field was built from (null once the schema is gone).
-  Schema::CSchemaField* GetSchema() const;
+  const Schema::CSchemaField* GetSchema() const;
   THandle GetSchemaHandle() const { return schemaField_; }
   // The name under which the parent (in service or not) holds the field; "" when the parent
   // holds no entry for it; null, with an exception logged, when there is no parent.
@@ -217,8 +217,8 @@ class CDataField : public CPlainObject {
   THandle ReadRecordHandle(int32_t index);
 
  protected:
-  explicit CDataField(THandle schemaField)
-      : CPlainObject(ObjectKind::DataFieldObject), schemaField_(schemaField) {}
+  explicit CDataField(const Schema::CSchemaField& schema)
+      : CPlainObject(ObjectKind::DataFieldObject), schemaField_(schema.GetHandle()) {}
 
  private:
   bool dirty_ = false;
@@ -265,7 +265,7 @@ class CDataFieldOf : public CDataField {
   }
 
  protected:
-  explicit CDataFieldOf(THandle schemaField) : CDataField(schemaField) {}
+  explicit CDataFieldOf(const Schema::CSchemaField& schema) : CDataField(schema) {}
   // Settles state that a copy of the elements would not carry.
   virtual void BeforeSave() {}
 
@@ -351,7 +351,7 @@ struct HandleText {
 template <ElementKind K, class Codec>
 class CDataFieldScalar : public CDataFieldOf<K> {
  public:
-  explicit CDataFieldScalar(THandle schemaField) : CDataFieldOf<K>(schemaField) {}
+  explicit CDataFieldScalar(const Schema::CSchemaField& schema) : CDataFieldOf<K>(schema) {}
 
   uint32_t InsertFromText(const char* text, uint32_t index) override {
     auto& values = this->values_;

@@ -46,7 +46,8 @@ bool BoolDefault(const std::string* text) {
 template <class Visit>
 void CDataStruct::ForEachOwnedHandle(Visit visit) const {
   for (const FieldEntry& entry : fields_) {
-    if (!OwnsStructures(*entry.schema)) continue;
+    const CSchemaField* schema = entry.SchemaField();
+    if (!schema || !OwnsStructures(*schema)) continue;
     if (const auto* handles = HeldHandles(*entry.field)) {
       for (const TDataStructHandle handle : *handles) visit(entry, handle);
     }
@@ -54,6 +55,11 @@ void CDataStruct::ForEachOwnedHandle(Visit visit) const {
 }
 
 CDataStruct::CDataStruct(ObjectKind kind) : CDataObject(kind) {}
+
+const std::string& CDataStruct::FieldEntry::Name() const {
+  const CSchemaField* schema = SchemaField();
+  return schema ? schema->GetName() : kEmptyText;
+}
 
 bool CDataStruct::HoldsOrIs(THandle target) const {
   std::vector<const CDataStruct*> pending{this};
@@ -135,8 +141,8 @@ const std::string* CDataStruct::GetName() const {
   const CDataStruct* parent = Resolve<CDataStruct>(parentHandle_);
   if (!parent) return nullptr;
   for (const FieldEntry& entry : parent->fields_) {
-    const CSchemaField* schema = entry.schema;
-    if (!OwnsStructures(*schema)) continue;
+    const CSchemaField* schema = entry.SchemaField();
+    if (!schema || !OwnsStructures(*schema)) continue;
     const auto* handles = HeldHandles(*entry.field);
     if (!handles || handles->empty()) continue;
     const bool holds =
@@ -329,9 +335,9 @@ void CDataStruct::ReserveFields(const CSchemaStruct& type) {
 }
 
 CDataField& CDataStruct::AddField(const CSchemaField& schema) {
-  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated(), ArenaOf(*this));
+  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated(), &ArenaOf(*this));
   field->SetParentHandle(GetHandle());
-  fields_.push_back({&schema, std::move(field)});
+  fields_.push_back({std::move(field)});
   return *fields_.back().field;
 }
 
@@ -366,7 +372,7 @@ ObjectPtr<CDataStruct> CDataStruct::NewChild(THandle type, bool outOfService) co
 }
 
 ObjectPtr<CDataStruct> CDataStruct::CreateChild(bool outOfService) const {
-  ObjectPtr<CDataStruct> child = Create(outOfService, ArenaOf(*this));
+  ObjectPtr<CDataStruct> child = Create(outOfService, &ArenaOf(*this));
   child->parentHandle_ = GetHandle();
   return child;
 }
@@ -509,7 +515,8 @@ void CDataStruct::RegisterPointables(CDataRecord& record) {
 
 void CDataStruct::ResolveWeakPointers() {
   for (const FieldEntry& entry : fields_) {
-    const CSchemaField* schema = entry.schema;
+    const CSchemaField* schema = entry.SchemaField();
+    if (!schema) continue;
     if (schema->IsWeakPointer()) {
       if (!static_cast<CDataField_WeakPointer&>(*entry.field).Resolve()) {
         const CDataRecord* record = GetRecord();

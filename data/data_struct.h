@@ -110,7 +110,7 @@ class CDataStruct : public CDataObject {
   CDataField* FindFieldFrom(std::string_view name, size_t* position) const;
   // The schema field the table's entry at position was built from (position below the count).
   const Schema::CSchemaField* GetFieldSchema(size_t position) const {
-    return fields_[position].schema;
+    return fields_[position].SchemaField();
   }
   // Handle of the field of that name, or 0.
   THandle FieldByName(std::string_view name) const;
@@ -200,12 +200,13 @@ class CDataStruct : public CDataObject {
   void CollectOwnedStructures(std::vector<THandle>& out) const;
 
  private:
-  // The schema field is the field's own (kept here too so that walks over the table reach the
-  // field objects only where the schema says they matter); its name is the entry's name.
+  // The field's schema field names the entry.
   struct FieldEntry {
-    const Schema::CSchemaField* schema;
     ObjectPtr<CDataField> field;
-    const std::string& Name() const { return schema->GetName(); }
+    // Null once the schema is gone.
+    const Schema::CSchemaField* SchemaField() const { return field->GetSchema(); }
+    // "" once the schema is gone.
+    const std::string& Name() const;
   };
   // Calls visit(structure) for this structure and every owned structure in service below it,
   // depth first.

@@ -236,7 +236,9 @@ bool SetAttributes(const CDataStruct& structure, const char* filter, bool emptyW
     const std::string& name = structure.GetFieldName(index);
     if (filter && name != filter) continue;
     CDataField& field = structure.GetField(index);
-    const CSchemaField& schema = *structure.GetFieldSchema(index);
+    const CSchemaField* found = structure.GetFieldSchema(index);
+    if (!found) continue;
+    const CSchemaField& schema = *found;
     if (schema.GetStorageType() != StorageType::Single || field.GetCount() == 0) continue;
     const std::string_view attribute = CText(name);
     if constexpr (std::is_same_v<Attributes, CElementPrinter>) {
@@ -358,7 +360,9 @@ void PrintChildren(const CDataStruct& structure, const char* filter, CElementPri
     const std::string& name = structure.GetFieldName(index);
     if (filter && name != filter) continue;
     CDataField& field = structure.GetField(index);
-    const CSchemaField& schema = *structure.GetFieldSchema(index);
+    const CSchemaField* found = structure.GetFieldSchema(index);
+    if (!found) continue;
+    const CSchemaField& schema = *found;
     if (schema.GetStorageType() != StorageType::Single) {
       PrintArray(CText(name), field, schema, printer);
     } else if (field.GetCount() != 0 && !schema.IsWeakPointer() &&

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
 #include "data/data_record.h"
 #include "support/data_fixture.h"
 
@@ -12,7 +17,7 @@ using Database::ObjectArena;
 
 class ArenaObjects : public DataFixture {};
 
-TEST_F(ArenaObjects, RecordsBuildTheirWholeTreeInTheirArenaOrOnTheHeap) {
+TEST_F(ArenaObjects, RecordsBuildTheirWholeTreeInTheirArenaOrTheSharedOne) {
   UseSchema("record Box { int32 Size; Inner Held; };\nstruct Inner { string Name; };");
   Database::ArenaOwner arena = ObjectArena::Create();
   Database::ObjectPtr<Database::CDataRecord> record = Database::CDataRecord::Create(arena.get());
@@ -21,7 +26,7 @@ TEST_F(ArenaObjects, RecordsBuildTheirWholeTreeInTheirArenaOrOnTheHeap) {
   ASSERT_NE(held, nullptr);
   const CDataObject* objects[] = {record.get(), held, held->FindField("Name")};
   for (const CDataObject* object : objects) {
-    EXPECT_EQ(CDataObject::ArenaOf(*object), arena.get());
+    EXPECT_EQ(&CDataObject::ArenaOf(*object), arena.get());
   }
   // The owner's reference goes first, as at a close; the record still holds the arena (a leak or
   // a use after free shows under the sanitizers).
@@ -29,9 +34,39 @@ TEST_F(ArenaObjects, RecordsBuildTheirWholeTreeInTheirArenaOrOnTheHeap) {
   EXPECT_EQ(record->FindField("Size")->GetCount(), 1u);
   record.reset();
 
-  Database::CDataRecord& onHeap = NewRecord("Box1", "Box");
-  EXPECT_EQ(CDataObject::ArenaOf(onHeap), nullptr);
-  EXPECT_EQ(CDataObject::ArenaOf(*Child(onHeap, "Held")->FindField("Name")), nullptr);
+  Database::CDataRecord& shared = NewRecord("Box1", "Box");
+  EXPECT_EQ(&CDataObject::ArenaOf(shared), &ObjectArena::Shared());
+  EXPECT_EQ(&CDataObject::ArenaOf(*Child(shared, "Held")->FindField("Name")),
+            &ObjectArena::Shared());
+}
+
+// Pieces of every size, enough to fill several chunks and blocks, each tagged with its own
+// number: none may overlap another or cross a chunk, and each finds its arena.
+TEST(ObjectArena, PiecesStayInsideTheirChunksAndFindTheirArena) {
+  Database::ArenaOwner arena = ObjectArena::Create();
+  std::vector<std::pair<uint64_t*, size_t>> pieces;
+  for (size_t i = 0; i < 40000; ++i) {
+    const size_t size = 8 * (1 + (i * 37) % (ObjectArena::kLargestPiece / 8));
+    auto* piece = static_cast<uint64_t*>(arena->Allocate(size));
+    const auto start = reinterpret_cast<uintptr_t>(piece);
+    ASSERT_EQ(start / ObjectArena::kChunkSize, (start + size - 1) / ObjectArena::kChunkSize);
+    ASSERT_EQ(&ObjectArena::Of(piece), arena.get());
+    std::fill(piece, piece + size / 8, i);
+    pieces.emplace_back(piece, size);
+  }
+  // Released pieces come back for new ones, which must not overlap the pieces still held.
+  for (size_t i = 0; i < pieces.size(); i += 2) arena->Release(pieces[i].first, pieces[i].second);
+  for (size_t i = 0; i < pieces.size(); i += 2) {
+    auto* piece = static_cast<uint64_t*>(arena->Allocate(pieces[i].second));
+    std::fill(piece, piece + pieces[i].second / 8, ~uint64_t{0});
+    pieces[i].first = piece;
+  }
+  for (size_t i = 0; i < pieces.size(); i += 2) arena->Release(pieces[i].first, pieces[i].second);
+  for (size_t i = 1; i < pieces.size(); i += 2) {
+    const auto [piece, size] = pieces[i];
+    EXPECT_EQ(std::count(piece, piece + size / 8, i), static_cast<std::ptrdiff_t>(size / 8)) << i;
+    arena->Release(piece, size);
+  }
 }
 
 }  // namespace
