@@ -248,10 +248,10 @@ class CDataStruct : public CDataObject {
   template <class Dom>
   friend class ElementReader;
 
+  bool dirty_ = false;  // first, to fill the padding at the end of the base
   THandle schemaHandle_ = 0;
   THandle parentHandle_ = 0;
   THandle polymorphicType_ = 0;
-  bool dirty_ = false;
   std::vector<FieldEntry> fields_;
   std::unique_ptr<Extras> extras_;
 };

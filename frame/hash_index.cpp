@@ -1,7 +1,9 @@
 #include "frame/hash_index.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
+#include <new>
 
 namespace Database {
 
@@ -43,11 +45,15 @@ THandle HashIndex::Find(std::string_view text) const {
 }
 
 void HashIndex::Assign(std::string_view text, THandle handle) {
-  if (2 * (size_ + 1) > slots_.size()) Grow(slots_.empty() ? kFirstCapacity : 2 * slots_.size());
+  if (Crowded(size_ + 1, slots_.size())) {
+    Grow(slots_.empty() ? kFirstCapacity : 2 * slots_.size());
+  }
   const uint64_t code = CodeOf(text);
   Slot& slot = slots_[SlotFor(text, code)];
   if (slot.code == 0) {
-    slot = Slot{code, handle, texts_.size(), text.size()};
+    if (text.size() > UINT32_MAX - texts_.size()) throw std::bad_alloc();
+    slot = Slot{code, handle, static_cast<uint32_t>(texts_.size()),
+                static_cast<uint32_t>(text.size())};
     texts_.append(text);
     ++size_;
   }
@@ -56,7 +62,7 @@ void HashIndex::Assign(std::string_view text, THandle handle) {
 
 void HashIndex::Reserve(size_t count) {
   size_t capacity = slots_.empty() ? kFirstCapacity : slots_.size();
-  while (capacity < 2 * count) capacity *= 2;
+  while (Crowded(count, capacity)) capacity *= 2;
   if (capacity > slots_.size()) Grow(capacity);
 }
 

@@ -22,7 +22,8 @@ class HashIndex {
 
   // The handle assigned to the text; 0 when none is.
   THandle Find(std::string_view text) const;
-  // Assigns the handle to the text, replacing what it had.
+  // Assigns the handle to the text, replacing what it had. Throws std::bad_alloc when the texts
+  // would pass 4 GiB.
   void Assign(std::string_view text, THandle handle);
   // Makes room for count texts in all, so that adding them does not grow the table.
   void Reserve(size_t count);
@@ -33,9 +34,11 @@ class HashIndex {
   struct Slot {
     uint64_t code = 0;  // 0 marks an empty slot: no text's code is 0
     THandle handle = 0;
-    size_t textOffset = 0;
-    size_t textLength = 0;
+    uint32_t textOffset = 0;
+    uint32_t textLength = 0;
   };
+  // At most three quarters of the slots are used.
+  static bool Crowded(size_t used, size_t capacity) { return 4 * used > 3 * capacity; }
 
   uint64_t CodeOf(std::string_view text) const;
   bool SameKey(std::string_view a, std::string_view b) const;
@@ -46,8 +49,8 @@ class HashIndex {
   size_t SlotFor(std::string_view text, uint64_t code) const;
   void Grow(size_t capacity);
 
-  std::vector<Slot> slots_;  // a power of two in size, at most half used
-  std::string texts_;
+  std::vector<Slot> slots_;  // a power of two in size
+  std::string texts_;        // below 4 GiB, so that slots hold 32-bit offsets
   size_t size_ = 0;
   bool ignoreCase_;
 };
