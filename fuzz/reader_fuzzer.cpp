@@ -12,6 +12,23 @@
 
 namespace {
 
+// Empties the value of the root element's "__hash" attribute. Written values hold no '"' and no
+// '>', so the attributes are found by their quotes; another value may hold the text ` __hash="`.
+void BlankRootHash(std::string& written) {
+  const size_t tagEnd = written.find('>');
+  size_t at = written.find(' ');
+  while (at < tagEnd && written.compare(at, 1, " ") == 0) {
+    const size_t equals = written.find("=\"", at);
+    const size_t close = equals == std::string::npos ? equals : written.find('"', equals + 2);
+    if (close == std::string::npos) return;
+    if (written.compare(at + 1, equals - at - 1, "__hash") == 0) {
+      written.erase(equals + 2, close - equals - 2);
+      return;
+    }
+    at = close + 1;
+  }
+}
+
 // The log of reading text, then the written record (when one loaded), with the hash blanked.
 std::string Read(const std::string& text, bool fast) {
   Database::CDatabase::Instance().SetFastReading(fast);
@@ -20,9 +37,7 @@ std::string Read(const std::string& text, bool fast) {
   std::string result = fuzz::TakeLog();
   if (DB_GetRecordCount() == 1) {
     std::string written = fuzz::Copy(DB_Export(DB_GetRecords()[0]));
-    const size_t hash = written.find(" __hash=\"");
-    const size_t end = hash == std::string::npos ? hash : written.find('"', hash + 9);
-    if (end != std::string::npos) written.erase(hash + 9, end - hash - 9);
+    BlankRootHash(written);
     result += "--- record ---\n" + written;
   }
   return result;
