@@ -7,11 +7,6 @@
 
 namespace Database {
 
-ObjectRegistry& ObjectRegistry::Instance() {
-  static ObjectRegistry registry;
-  return registry;
-}
-
 void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
   // The slot is made first: when that fails for want of memory, nothing has changed.
   const THandle handle = nextHandle_;
@@ -38,16 +33,6 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
   object.handle_ = handle;
   page->slots[handle & (kPageSlots - 1)] = &object;
   ++page->live;
-}
-
-CDataObject* ObjectRegistry::FindObjectAnyState(THandle handle) const {
-  const Page* page = PageOf(handle);
-  return page ? page->slots[handle & (kPageSlots - 1)] : nullptr;
-}
-
-CDataObject* ObjectRegistry::FindObject(THandle handle) const {
-  CDataObject* object = FindObjectAnyState(handle);
-  return object && object->instated_ ? object : nullptr;
 }
 
 void ObjectRegistry::UninstateObject(THandle handle) {

@@ -21,7 +21,10 @@ namespace Database {
 
 class ObjectRegistry {
  public:
-  static ObjectRegistry& Instance();
+  static ObjectRegistry& Instance() {
+    static ObjectRegistry registry;
+    return registry;
+  }
 
   // The handle the next registered object will get.
   THandle NextHandle() const { return nextHandle_; }
@@ -36,9 +39,15 @@ class ObjectRegistry {
   }
 
   // The object when the handle names a live object in service; null otherwise.
-  CDataObject* FindObject(THandle handle) const;
+  CDataObject* FindObject(THandle handle) const {
+    CDataObject* object = FindObjectAnyState(handle);
+    return object && object->IsInstated() ? object : nullptr;
+  }
   // The object when the handle names a live object, in service or not; null otherwise.
-  CDataObject* FindObjectAnyState(THandle handle) const;
+  CDataObject* FindObjectAnyState(THandle handle) const {
+    const Page* page = PageOf(handle);
+    return page ? page->slots[handle & (kPageSlots - 1)] : nullptr;
+  }
 
   // Takes the object out of service (it stays alive); nothing when no live object.
   void UninstateObject(THandle handle);
