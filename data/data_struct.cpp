@@ -103,7 +103,7 @@ void CDataStruct::ReleaseChildren() {
     }
   });
   extras_.reset();
-  fields_.clear();
+  fields_.Clear();
 }
 
 void CDataStruct::BeginUninstate() {
@@ -331,13 +331,14 @@ const std::string* CDataStruct::NameOfField(const CDataField& field) const {
 }
 
 void CDataStruct::ReserveFields(const CSchemaStruct& type) {
-  fields_.reserve(static_cast<size_t>(type.GetFieldCount(true, 0)));
+  fields_.Reserve(ArenaOf(*this), static_cast<size_t>(type.GetFieldCount(true, 0)));
 }
 
 CDataField& CDataStruct::AddField(const CSchemaField& schema) {
-  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated(), &ArenaOf(*this));
+  ObjectArena& arena = ArenaOf(*this);
+  ObjectPtr<CDataField> field = CreateField(schema, !IsInstated(), &arena);
   field->SetParentHandle(GetHandle());
-  fields_.push_back({std::move(field)});
+  fields_.PushBack(arena, {std::move(field)});
   return *fields_.back().field;
 }
 

@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/arena_vector.h"
 #include "base/data_object.h"
 #include "base/object_registry.h"
 #include "data/data_field.h"
@@ -252,7 +253,7 @@ class CDataStruct : public CDataObject {
   THandle schemaHandle_ = 0;
   THandle parentHandle_ = 0;
   THandle polymorphicType_ = 0;
-  std::vector<FieldEntry> fields_;
+  ArenaVector<FieldEntry> fields_;
   std::unique_ptr<Extras> extras_;
 };
 
