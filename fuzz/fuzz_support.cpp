@@ -100,6 +100,8 @@ bool Load(const std::string& schema,
                  paths.data());
 }
 
+void ReloadSample() { sampleOpen = false; }
+
 const std::vector<uint64_t>& SampleRecords() {
   static std::vector<uint64_t> records;
   if (!sampleOpen) {

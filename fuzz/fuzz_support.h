@@ -27,6 +27,9 @@ bool Load(const std::string& schema,
 // Loads the sample schema with three records (named sword, bow and shield) when it is not open
 // already, and returns its records.
 const std::vector<uint64_t>& SampleRecords();
+// Makes the next SampleRecords load the sample afresh, for an input that left it changed in a way
+// later inputs must not inherit.
+void ReloadSample();
 
 // The number of log lines of error or exception level written so far.
 uint64_t ErrorLines();
