@@ -216,6 +216,19 @@ void SetSingleValue(std::string_view name, CDataField& field, FieldType type,
       [&] { attributes.Text(name, field.GetAsText(0).c_str()); });
 }
 
+// Calls visit(name, field, schema) for each field of the table, in table order, that filter (when
+// not null) names and whose schema field is still there, until visit returns false; returns
+// whether every call returned true.
+template <class Visit>
+bool ForEachWrittenField(const CDataStruct& structure, const char* filter, Visit visit) {
+  for (size_t index = 0; index < structure.GetFieldCount(); ++index) {
+    const CSchemaField* schema = structure.GetFieldSchema(index);
+    if (!schema || (filter && schema->GetName() != filter)) continue;
+    if (!visit(schema->GetName(), structure.GetField(index), *schema)) return false;
+  }
+  return true;
+}
+
 // Sets the structure's attributes. Setting them straight on the printer stops, returning false,
 // at the first field whose attribute may repeat a name set before it: only a name that begins
 // with "__", as the structure's own attributes do, or holds a NUL byte can, since the table's
@@ -232,30 +245,27 @@ bool SetAttributes(const CDataStruct& structure, const char* filter, bool emptyW
   if (const CSchemaStruct* polymorphic = Resolve<CSchemaStruct>(structure.GetPolymorphicType())) {
     attributes.Text("__polymorphicType", polymorphic->GetName().c_str());
   }
-  for (size_t index = 0; index < structure.GetFieldCount(); ++index) {
-    const std::string& name = structure.GetFieldName(index);
-    if (filter && name != filter) continue;
-    CDataField& field = structure.GetField(index);
-    const CSchemaField* found = structure.GetFieldSchema(index);
-    if (!found) continue;
-    const CSchemaField& schema = *found;
-    if (schema.GetStorageType() != StorageType::Single || field.GetCount() == 0) continue;
-    const std::string_view attribute = CText(name);
-    if constexpr (std::is_same_v<Attributes, CElementPrinter>) {
-      if (attribute.size() != name.size() || attribute.starts_with("__")) return false;
-    }
-    if (schema.IsWeakPointer()) {
-      if (const CDataStruct* target = LiveTarget(field, 0)) {
-        attributes.Text(attribute, BuildURL(*target).c_str());
-      } else if (emptyWeakPointers) {
-        attributes.Text(attribute, "");
-      }
-    } else if (schema.GetFieldType() != FieldType::Struct &&
-               (schema.GetFieldType() != FieldType::Reference || IsAmpersandReference(schema))) {
-      SetSingleValue(attribute, field, schema.GetFieldType(), attributes);
-    }
-  }
-  return true;
+  return ForEachWrittenField(
+      structure, filter,
+      [&](const std::string& name, CDataField& field, const CSchemaField& schema) {
+        if (schema.GetStorageType() != StorageType::Single || field.GetCount() == 0) return true;
+        const std::string_view attribute = CText(name);
+        if constexpr (std::is_same_v<Attributes, CElementPrinter>) {
+          if (attribute.size() != name.size() || attribute.starts_with("__")) return false;
+        }
+        if (schema.IsWeakPointer()) {
+          if (const CDataStruct* target = LiveTarget(field, 0)) {
+            attributes.Text(attribute, BuildURL(*target).c_str());
+          } else if (emptyWeakPointers) {
+            attributes.Text(attribute, "");
+          }
+        } else if (schema.GetFieldType() != FieldType::Struct &&
+                   (schema.GetFieldType() != FieldType::Reference ||
+                    IsAmpersandReference(schema))) {
+          SetSingleValue(attribute, field, schema.GetFieldType(), attributes);
+        }
+        return true;
+      });
 }
 
 // Sets the structure's attributes on the element just opened.
@@ -356,22 +366,19 @@ void PrintArray(std::string_view name, CDataField& field, const CSchemaField& sc
 }
 
 void PrintChildren(const CDataStruct& structure, const char* filter, CElementPrinter& printer) {
-  for (size_t index = 0; index < structure.GetFieldCount(); ++index) {
-    const std::string& name = structure.GetFieldName(index);
-    if (filter && name != filter) continue;
-    CDataField& field = structure.GetField(index);
-    const CSchemaField* found = structure.GetFieldSchema(index);
-    if (!found) continue;
-    const CSchemaField& schema = *found;
-    if (schema.GetStorageType() != StorageType::Single) {
-      PrintArray(CText(name), field, schema, printer);
-    } else if (field.GetCount() != 0 && !schema.IsWeakPointer() &&
-               schema.GetFieldType() == FieldType::Struct) {
-      if (const CDataStruct* child = Resolve<CDataStruct>(field.ReadStructHandle(0))) {
-        PrintElement(*child, CText(name), nullptr, false, printer);
-      }
-    }
-  }
+  ForEachWrittenField(
+      structure, filter,
+      [&](const std::string& name, CDataField& field, const CSchemaField& schema) {
+        if (schema.GetStorageType() != StorageType::Single) {
+          PrintArray(CText(name), field, schema, printer);
+        } else if (field.GetCount() != 0 && !schema.IsWeakPointer() &&
+                   schema.GetFieldType() == FieldType::Struct) {
+          if (const CDataStruct* child = Resolve<CDataStruct>(field.ReadStructHandle(0))) {
+            PrintElement(*child, CText(name), nullptr, false, printer);
+          }
+        }
+        return true;
+      });
 }
 
 }  // namespace
