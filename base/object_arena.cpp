@@ -93,7 +93,7 @@ void ObjectArena::AddBlock() {
                           ? kFirstBlockSize
                           : std::min(2 * blocks_.back().size, Platform::kLargeBlockSize);
   // The vector grows first, so that a failure leaves no block behind.
-  blocks_.reserve(blocks_.size() + 1);
+  if (blocks_.size() == blocks_.capacity()) blocks_.reserve(2 * blocks_.size() + 1);
   Block block;
   block.size = size;
   if (size == Platform::kLargeBlockSize) {
@@ -115,10 +115,7 @@ void ObjectArena::AddBlock() {
 
 void ObjectArena::StartChunk() {
   if (const size_t left = static_cast<size_t>(end_ - next_); left >= kGranule) {
-    Unpoison(next_, left);
-    FreePiece*& freeList = FreeList(left);
-    freeList = new (next_) FreePiece{freeList};
-    Poison(next_, left);
+    PushFree(next_, left);
   }
   if (nextChunk_ == blockEnd_) AddBlock();
   std::byte* chunk = nextChunk_;
@@ -137,10 +134,15 @@ void* ObjectArena::Carve(size_t size) {
   return piece;
 }
 
-void ObjectArena::Release(void* piece, size_t size) {
-  FreePiece*& freeList = FreeList(RoundUp(size));
+void ObjectArena::PushFree(void* piece, size_t roundedSize) {
+  Unpoison(piece, roundedSize);
+  FreePiece*& freeList = FreeList(roundedSize);
   freeList = new (piece) FreePiece{freeList};
-  Poison(piece, RoundUp(size));
+  Poison(piece, roundedSize);
+}
+
+void ObjectArena::Release(void* piece, size_t size) {
+  PushFree(piece, RoundUp(size));
   DropReference();
 }
 

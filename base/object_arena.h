@@ -79,6 +79,8 @@ class ObjectArena {
   // Moves to the next chunk; what is left of the current one goes to the free lists.
   void StartChunk();
   void AddBlock();
+  // Puts memory of roundedSize bytes at the front of its size's free list.
+  void PushFree(void* piece, size_t roundedSize);
   void DropReference();
   FreePiece*& FreeList(size_t roundedSize) { return freeLists_[roundedSize / kGranule - 1]; }
 
