@@ -7,6 +7,11 @@
 
 namespace Database {
 
+ObjectRegistry::~ObjectRegistry() {
+  // One page at a time, so that a long chain does not nest its destructors.
+  while (sparePages_) sparePages_ = std::move(sparePages_->nextSpare);
+}
+
 void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
   // The slot is made first: when that fails for want of memory, nothing has changed.
   const THandle handle = nextHandle_;
@@ -14,11 +19,11 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
   if (index == pages_.size()) pages_.emplace_back();
   std::unique_ptr<Page>& page = pages_[index];
   if (!page) {
-    if (sparePages_.empty()) {
-      page = std::make_unique<Page>();
+    if (sparePages_) {
+      page = std::move(sparePages_);
+      sparePages_ = std::move(page->nextSpare);
     } else {
-      page = std::move(sparePages_.back());
-      sparePages_.pop_back();
+      page = std::make_unique<Page>();
     }
     page->slots.fill(nullptr);
   }
@@ -63,11 +68,8 @@ void ObjectRegistry::DestroyObject(THandle handle) {
   page->slots[handle & (kPageSlots - 1)] = nullptr;
   // A page all of whose handles have been given out goes back to the spares once empty.
   if (--page->live == 0 && (nextHandle_ >> kPageBits) > index) {
-    try {
-      sparePages_.push_back(std::move(page));
-    } catch (const std::bad_alloc&) {
-      page.reset();
-    }
+    page->nextSpare = std::move(sparePages_);
+    sparePages_ = std::move(page);
   }
   std::unique_ptr<CDataObject> destroyed(object);
 }

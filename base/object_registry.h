@@ -62,10 +62,12 @@ class ObjectRegistry {
   static constexpr THandle kPageSlots = THandle{1} << kPageBits;
   struct Page {
     std::array<CDataObject*, kPageSlots> slots;
-    THandle live = 0;  // slots holding an object
+    THandle live = 0;                 // slots holding an object
+    std::unique_ptr<Page> nextSpare;  // the next emptied page, while this one is spare
   };
 
   ObjectRegistry() = default;
+  ~ObjectRegistry();
   void Enter(CDataObject& object, bool createOutOfService);
   // The page holding the handle's slot; null when no object of that page is alive.
   Page* PageOf(THandle handle) const {
@@ -75,7 +77,9 @@ class ObjectRegistry {
 
   THandle nextHandle_ = 1;  // 0 names no object
   std::vector<std::unique_ptr<Page>> pages_;
-  std::vector<std::unique_ptr<Page>> sparePages_;  // emptied pages, reused before new ones
+  // Emptied pages, reused before new ones. Chained through the pages themselves, so that taking
+  // a page out of use never allocates.
+  std::unique_ptr<Page> sparePages_;
 };
 
 // Finds a live, in-service object of class T. The kind is checked so that a handle of another
