@@ -121,6 +121,8 @@ class CDataFieldValue {
   bool IsFull() const { return elements_.size() >= elements_.Limit(); }
   // Makes room for count elements in all.
   void Reserve(size_t count) { elements_.Reserve(count); }
+  // Takes the elements' storage from the arena the value lives in (see ElementArray).
+  void UseOwnArena() { elements_.UseOwnArena(); }
 
   const T& Get(size_t index) const { return elements_[index]; }
   const ElementArray<T>& Elements() const { return elements_; }
@@ -265,7 +267,9 @@ class CDataFieldOf : public CDataField {
   }
 
  protected:
-  explicit CDataFieldOf(const Schema::CSchemaField& schema) : CDataField(schema) {}
+  explicit CDataFieldOf(const Schema::CSchemaField& schema) : CDataField(schema) {
+    values_.UseOwnArena();
+  }
   // Settles state that a copy of the elements would not carry.
   virtual void BeforeSave() {}
 

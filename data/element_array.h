@@ -2,8 +2,10 @@
 // and more on the heap, with the most elements insertion accepts (the limit, which the array
 // itself does not enforce). Most fields hold exactly one value, so most fields never allocate for
 // their elements, and a database holds millions of fields: the array takes 8 bytes beside its
-// inline element (16 in all for the numeric kinds); a heap block keeps its capacity in front of
-// its elements.
+// inline element (16 in all for the numeric kinds); a block keeps its capacity in front of its
+// elements. An array that lives inside an arena object can be told to take its blocks from that
+// arena while they fit in a piece, so that a record's elements go with the record's memory
+// instead of being small heap blocks of their own.
 //
 // Operations that allocate throw std::bad_alloc and then leave the array as it was.
 #pragma once
@@ -16,6 +18,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "base/object_arena.h"
+
 namespace Database {
 
 template <class T>
@@ -24,7 +28,7 @@ class ElementArray {
 
  public:
   ElementArray() noexcept : heap_(nullptr) {}
-  ElementArray(const ElementArray& other) : heap_(nullptr), limit_(other.limit_) {
+  ElementArray(const ElementArray& other) : heap_(nullptr), limit_(other.limit_), inArena_(0) {
     if (other.size_ == 1) {
       std::construct_at(&one_, other.front());
       size_ = 1;
@@ -41,7 +45,7 @@ class ElementArray {
       onHeap_ = true;
     }
   }
-  ElementArray(ElementArray&& other) noexcept : heap_(nullptr), limit_(other.limit_) {
+  ElementArray(ElementArray&& other) noexcept : heap_(nullptr), limit_(other.limit_), inArena_(0) {
     TakeFrom(other);
   }
   ElementArray& operator=(const ElementArray& other) {
@@ -63,11 +67,15 @@ class ElementArray {
   }
   ~ElementArray() { Release(); }
 
+  // Takes later blocks that fit in an arena piece from the arena this array lives in. Expects the
+  // array to be part of an object placed in an arena; copies and moves of it do not inherit this.
+  void UseOwnArena() { inArena_ = 1; }
+
   // At most kMaxLimit.
   static constexpr uint32_t kMaxLimit = 0x7FFFFFFF;
   uint32_t Limit() const { return limit_; }
   void SetLimit(uint64_t limit) {
-    limit_ = static_cast<uint32_t>(std::min<uint64_t>(limit, kMaxLimit));
+    limit_ = static_cast<uint32_t>(std::min<uint64_t>(limit, kMaxLimit)) & kMaxLimit;
   }
 
   size_t size() const { return size_; }
@@ -135,26 +143,37 @@ class ElementArray {
   }
 
  private:
-  // Heap blocks start with their capacity, padded to the elements' alignment.
+  // Blocks start with their capacity, padded to the elements' alignment; the top bit of the
+  // capacity marks a block that is an arena piece.
   static constexpr size_t kHeader = std::max(sizeof(size_t), alignof(T));
+  static constexpr size_t kArenaPiece = size_t{1} << (8 * sizeof(size_t) - 1);
   static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+  static_assert(alignof(T) <= ObjectArena::kGranule);
 
   bool OnHeap() const { return onHeap_; }
-  // Elements the array holds without allocating: 1 inside the object.
-  size_t Capacity() const {
-    return OnHeap() ? *reinterpret_cast<const size_t*>(reinterpret_cast<const std::byte*>(heap_) -
-                                                       kHeader)
-                    : 1;
+  static size_t& HeaderOf(T* data) {
+    return *reinterpret_cast<size_t*>(reinterpret_cast<std::byte*>(data) - kHeader);
   }
+  // Elements the array holds without allocating: 1 inside the object.
+  size_t Capacity() const { return OnHeap() ? HeaderOf(heap_) & ~kArenaPiece : 1; }
 
-  static T* Allocate(size_t count) {
+  T* Allocate(size_t count) const {
     if (count > kMaxLimit) throw std::bad_alloc();
-    std::byte* block = static_cast<std::byte*>(::operator new(kHeader + count * sizeof(T)));
-    new (block) size_t(count);
+    const size_t bytes = kHeader + count * sizeof(T);
+    const bool piece = inArena_ && bytes <= ObjectArena::kLargestPiece;
+    std::byte* block = static_cast<std::byte*>(piece ? ObjectArena::Of(this).Allocate(bytes)
+                                                     : ::operator new(bytes));
+    new (block) size_t(piece ? count | kArenaPiece : count);
     return reinterpret_cast<T*>(block + kHeader);
   }
   static void Deallocate(T* data) {
-    ::operator delete(reinterpret_cast<std::byte*>(data) - kHeader);
+    std::byte* block = reinterpret_cast<std::byte*>(data) - kHeader;
+    const size_t header = HeaderOf(data);
+    if (header & kArenaPiece) {
+      ObjectArena::Of(block).Release(block, kHeader + (header & ~kArenaPiece) * sizeof(T));
+    } else {
+      ::operator delete(block);
+    }
   }
 
   // Moves the elements to a heap block with room for capacity elements (at least size()).
@@ -201,7 +220,8 @@ class ElementArray {
   };
   uint32_t size_ : 31 = 0;
   uint32_t onHeap_ : 1 = 0;
-  uint32_t limit_ = 1;
+  uint32_t limit_ : 31 = 1;
+  uint32_t inArena_ : 1 = 0;  // blocks that fit in a piece come from the array's own arena
 };
 
 }  // namespace Database
