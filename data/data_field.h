@@ -162,6 +162,9 @@ class CDataField : public CPlainObject {
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::DataFieldObject; }
 
   virtual ElementKind GetElementKind() const = 0;
+  // True for a field whose elements are structures it owns (by value or owning pointer): the
+  // class a field is built as follows its schema field, which does not change once loaded.
+  virtual bool OwnsHeldStructures() const { return false; }
   virtual uint64_t GetCount() const = 0;
   // Makes room for count elements in all, so that appending them allocates once.
   virtual void ReserveElements(size_t count) = 0;
@@ -445,6 +448,7 @@ class CDataField_Struct
     : public CDataFieldScalar<ElementKind::StructHandle, HandleText<~THandle{0}>> {
  public:
   using CDataFieldScalar::CDataFieldScalar;
+  bool OwnsHeldStructures() const override { return true; }
   // Takes owned structures out of service (UninstateObjectIf), then removes every element.
   void ClearElements() override;
 };
@@ -453,6 +457,7 @@ using CDataField_Pointer = CDataField_Struct;
 class CDataField_WeakPointer final : public CDataField_Struct {
  public:
   using CDataField_Struct::CDataField_Struct;
+  bool OwnsHeldStructures() const override { return false; }
 
   // Records url as the pending target of element index, which becomes 0 until Resolve. The text
   // "#Error#" is logged as unresolvable instead and leaves element index 0.

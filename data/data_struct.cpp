@@ -46,8 +46,7 @@ bool BoolDefault(const std::string* text) {
 template <class Visit>
 void CDataStruct::ForEachOwnedHandle(Visit visit) const {
   for (const FieldEntry& entry : fields_) {
-    const CSchemaField* schema = entry.SchemaField();
-    if (!schema || !OwnsStructures(*schema)) continue;
+    if (!entry.field->OwnsHeldStructures()) continue;
     if (const auto* handles = HeldHandles(*entry.field)) {
       for (const TDataStructHandle handle : *handles) visit(entry, handle);
     }
