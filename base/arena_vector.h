@@ -6,6 +6,7 @@
 // Operations that allocate throw std::bad_alloc and then leave the array as it was.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -53,6 +54,17 @@ class ArenaVector {
     if (size_ == capacity_) Reserve(arena, capacity_ < 4 ? 4 : 2 * size_t{capacity_});
     std::construct_at(data_ + size_, std::move(value));
     ++size_;
+  }
+  // Removes the element at position (below the size), keeping the others in order.
+  void Erase(size_t position) {
+    std::move(begin() + position + 1, end(), begin() + position);
+    std::destroy_at(data_ + size_ - 1);
+    --size_;
+  }
+  void Swap(ArenaVector& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
   }
   // Destroys the elements, first to last, and lets the storage go.
   void Clear() {

@@ -131,7 +131,7 @@ bool CDataField_WeakPointer::Resolve() {
 
 std::string CDataField_Reference::GetAsText(int32_t index) {
   const CDataRecord* record = Database::Resolve<CDataRecord>(ReadRecordHandle(index));
-  return record ? record->GetHash() : std::string();
+  return record ? record->GetHash().str() : std::string();
 }
 
 void CDataField_Reference::SetPendingHash(size_t index, std::string hash) {

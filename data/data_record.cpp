@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <vector>
 
 namespace Database {
 
@@ -75,13 +76,15 @@ void CDataRecord::SettleDirty() {
 void CDataRecord::AddPointableStructure(THandle handle) {
   if (std::find(pointableStructures_.begin(), pointableStructures_.end(), handle) ==
       pointableStructures_.end()) {
-    pointableStructures_.push_back(handle);
+    pointableStructures_.PushBack(ArenaOf(*this), handle);
   }
 }
 
 void CDataRecord::RemovePointableStructure(THandle handle) {
   const auto found = std::find(pointableStructures_.begin(), pointableStructures_.end(), handle);
-  if (found != pointableStructures_.end()) pointableStructures_.erase(found);
+  if (found != pointableStructures_.end()) {
+    pointableStructures_.Erase(static_cast<size_t>(found - pointableStructures_.begin()));
+  }
 }
 
 void CDataRecord::RegisterPointables(CDataRecord& record) {
@@ -89,9 +92,16 @@ void CDataRecord::RegisterPointables(CDataRecord& record) {
     CDataStruct::RegisterPointables(record);
     return;
   }
-  pointableStructures_.clear();
-  CollectOwnedStructures(pointableStructures_);
-  DropRepeats(pointableStructures_);
+  std::vector<THandle> owned;
+  CollectOwnedStructures(owned);
+  DropRepeats(owned);
+  // The list is made in full before the old one goes, so that running out of memory leaves the
+  // old list in place.
+  ObjectArena& arena = ArenaOf(*this);
+  ArenaVector<THandle> list;
+  list.Reserve(arena, owned.size());
+  for (const THandle handle : owned) list.PushBack(arena, handle);
+  pointableStructures_.Swap(list);
 }
 
 }  // namespace Database

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
+#include "base/arena_text.h"
+#include "base/arena_vector.h"
 #include "data/data_struct.h"
 
 namespace Database {
@@ -24,12 +26,13 @@ class CDataRecord final : public CDataStruct {
   const std::string* GetName() const override { return &name_; }
 
   const std::string& GetRecordName() const { return name_; }
-  const std::string& GetFileName() const { return fileName_; }
-  const std::string& GetHash() const { return hash_; }
+  const ArenaText& GetFileName() const { return fileName_; }
+  const ArenaText& GetHash() const { return hash_; }
   void SetRecordName(std::string name) { name_ = std::move(name); }
-  void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
+  // The file name and hash are kept in the record's arena.
+  void SetFileName(std::string_view fileName) { fileName_.Assign(ArenaOf(*this), fileName); }
   // Stores the text as it is; checking it against the registered hashes is the caller's.
-  void SetHashText(std::string hash) { hash_ = std::move(hash); }
+  void SetHashText(std::string_view hash) { hash_.Assign(ArenaOf(*this), hash); }
 
   // Builds the record's fields with default values for the schema type and registers the
   // default tree as pointable.
@@ -56,7 +59,7 @@ class CDataRecord final : public CDataStruct {
   void MarkUnsaved();
 
   // The pointable structures: every owned structure in service, each once.
-  const std::vector<THandle>& PointableStructures() const { return pointableStructures_; }
+  const ArenaVector<THandle>& PointableStructures() const { return pointableStructures_; }
   // Appends the handle unless the list holds it.
   void AddPointableStructure(THandle handle);
   // Removes the handle if the list holds it.
@@ -67,12 +70,13 @@ class CDataRecord final : public CDataStruct {
 
  private:
   std::string name_;
-  std::string fileName_;
-  std::string hash_;
+  ArenaText fileName_;
+  ArenaText hash_;
   // Sets the dirty flag from the edit accounting below.
   void SettleDirty();
 
-  std::vector<THandle> pointableStructures_;
+  // In the record's arena.
+  ArenaVector<THandle> pointableStructures_;
   uint32_t appliedEdits_ = 0;  // edits applied minus edits undone
   uint32_t savedEdits_ = 0;    // appliedEdits_ at the last save
   bool savedStateReachable_ = true;

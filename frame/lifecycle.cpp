@@ -73,7 +73,7 @@ THandle CDatabase::CreateRecord(const char* typeName, const char* directory, con
 bool CDatabase::ReloadRecord(THandle handle) {
   CDataRecord* record = Resolve<CDataRecord>(handle);
   if (!record || !fileSizer || !fileLoader) return false;
-  const std::string fileName = record->GetFileName();
+  const std::string fileName = record->GetFileName().str();
   const uint32_t size = fileSizer(fileName.c_str());
   if (size == 0) return false;
   const tinyxml2::XMLDocument* document = ParseRecordFile(fileName.c_str(), size);
@@ -94,7 +94,7 @@ bool CDatabase::RemoveRecord(THandle handle, bool deleteFile) {
   CDataRecord* record = Resolve<CDataRecord>(handle);
   const auto at = std::find(records.begin(), records.end(), handle);
   if (!record || at == records.end()) return false;
-  if (!Platform::RemoveFile(record->GetFileName())) {
+  if (!Platform::RemoveFile(record->GetFileName().str())) {
     LogError(kCannotDelete, record->GetFileName().c_str());
     return false;
   }
@@ -106,7 +106,7 @@ bool CDatabase::RemoveRecord(THandle handle, bool deleteFile) {
 
 bool CDatabase::RenameRecord(CDataRecord& record, const char* newName) {
   if (!IsFileName(newName)) return false;
-  const std::string& fileName = record.GetFileName();
+  const std::string fileName = record.GetFileName().str();
   const size_t separator = fileName.rfind('\\');
   const std::string directory =
       separator == std::string::npos ? std::string() : fileName.substr(0, separator);

@@ -30,7 +30,7 @@ bool CDatabase::Save(CDataRecord& record) {
     LogException(kSaveSite, "%s", kNothingToSave);
     return false;
   }
-  if (!Platform::WriteTextFile(record.GetFileName(), *text)) {
+  if (!Platform::WriteTextFile(record.GetFileName().str(), *text)) {
     LogError(kCannotWrite, record.GetFileName().c_str());
     return false;
   }

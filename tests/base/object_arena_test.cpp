@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "base/arena_text.h"
 #include "base/arena_vector.h"
 #include "data/data_record.h"
 #include "support/data_fixture.h"
@@ -83,10 +85,44 @@ TEST(ArenaVector, KeepsItsElementsInOrderAcrossGrowthFromTheArenaToTheHeap) {
     for (size_t i = 0; i < count; ++i) values.PushBack(*arena, std::make_unique<size_t>(i));
     ASSERT_EQ(values.size(), count);
     for (size_t i = 0; i < count; ++i) ASSERT_EQ(*values[i], i) << count;
+    if (count == 0) continue;
+    values.Erase(count / 2);
+    ASSERT_EQ(values.size(), count - 1);
+    for (size_t i = 0; i + 1 < count; ++i) {
+      ASSERT_EQ(*values[i], i < count / 2 ? i : i + 1) << count;
+    }
   }
   arena.reset();
   values.PushBack(ObjectArena::Shared(), std::make_unique<size_t>(40));
   EXPECT_EQ(*values.back(), 40u);
+}
+
+// Texts keep their characters and their closing NUL in the arena while they fit in a piece and on
+// the heap beyond, survive being replaced by a part of themselves, and keep the arena alive after
+// its owner lets go (the sanitizers report the piece of a freed arena).
+TEST(ArenaText, HoldsItsCharactersInTheArenaWhileTheyFit) {
+  for (const size_t length : {0, 1, 15, 1023, 1024, 5000}) {
+    SCOPED_TRACE(length);
+    Database::ArenaOwner arena = ObjectArena::Create();
+    std::string expected(length, 'a');
+    for (size_t i = 0; i < length; ++i) expected[i] = static_cast<char>('a' + i % 26);
+    Database::ArenaText text;
+    text.Assign(*arena, expected);
+    EXPECT_EQ(text.view(), expected);
+    EXPECT_EQ(text.c_str()[length], '\0');
+    if (length > 0 && length < ObjectArena::kLargestPiece) {
+      EXPECT_EQ(&ObjectArena::Of(text.c_str()), arena.get());
+    }
+    if (length > 0) {
+      text.Assign(*arena, text.view().substr(1));
+      EXPECT_EQ(text.str(), expected.substr(1));
+    }
+    arena.reset();
+    text.Assign(ObjectArena::Shared(), "b");
+    EXPECT_STREQ(text.c_str(), "b");
+    text.Clear();
+    EXPECT_STREQ(text.c_str(), "");
+  }
 }
 
 }  // namespace

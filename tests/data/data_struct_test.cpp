@@ -68,7 +68,9 @@ TEST_F(DataStruct, BuildsEveryFieldWithItsDefault) {
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->GetParentHandle(), record.GetHandle());
   EXPECT_EQ(Joined(value->FindField("a")), "5");
-  EXPECT_EQ(record.PointableStructures(), std::vector<THandle>{value->GetHandle()});
+  EXPECT_EQ(std::vector<THandle>(record.PointableStructures().begin(),
+                                 record.PointableStructures().end()),
+            std::vector<THandle>{value->GetHandle()});
   EXPECT_FALSE(record.IsDirty());
   Child(record, "value")->SetUserData("note");
   EXPECT_TRUE(record.IsDirty()) << "through the parent chain";

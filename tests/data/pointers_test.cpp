@@ -151,10 +151,10 @@ TEST_F(Pointers, PointableListIsDepthFirstAndHoldsAStructureStoredTwiceOnce) {
     const THandle first = held.Get(0);
     held.Insert(held.GetCount(), first);
     ship.RegisterPointables(ship);
-    const std::vector<THandle>& list = ship.PointableStructures();
+    const auto& list = ship.PointableStructures();
     EXPECT_EQ(list.size(), 2 * parts) << "each part and its stats";
     EXPECT_EQ(std::count(list.begin(), list.end(), first), 1);
-    EXPECT_EQ(list.front(), first);
+    EXPECT_EQ(list[0], first);
     // The repeat must not be destroyed twice with the record.
     held.Erase(held.GetCount() - 1);
   }
