@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/compact_text.h"
 #include "base/data_object.h"
 #include "base/object_registry.h"
 #include "data/element_array.h"
@@ -77,7 +78,7 @@ struct ElementTraits<ElementKind::Double> {
 };
 template <>
 struct ElementTraits<ElementKind::Text> {
-  using Type = std::string;
+  using Type = CompactText;
 };
 template <>
 struct ElementTraits<ElementKind::StructHandle> {
@@ -341,9 +342,9 @@ struct FloatingText {
 };
 
 struct PlainText {
-  static std::string Parse(const char* text) { return text ? text : ""; }
-  static void Format(const std::string& value, std::string& out) { out += value; }
-  static const std::string& Fill(const std::string& value) { return value; }
+  static CompactText Parse(const char* text) { return CompactText(text); }
+  static void Format(const CompactText& value, std::string& out) { out += value.view(); }
+  static const CompactText& Fill(const CompactText& value) { return value; }
 };
 
 // Handles in unsigned decimal; the array grows with FillValue.

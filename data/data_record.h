@@ -10,6 +10,7 @@
 
 #include "base/arena_text.h"
 #include "base/arena_vector.h"
+#include "base/compact_text.h"
 #include "data/data_struct.h"
 
 namespace Database {
@@ -23,12 +24,12 @@ class CDataRecord final : public CDataStruct {
   static ObjectPtr<CDataRecord> Create(ObjectArena* arena = nullptr);
 
   // The record's name.
-  const std::string* GetName() const override { return &name_; }
+  const char* GetName() const override { return name_.c_str(); }
 
-  const std::string& GetRecordName() const { return name_; }
+  const CompactText& GetRecordName() const { return name_; }
   const ArenaText& GetFileName() const { return fileName_; }
   const ArenaText& GetHash() const { return hash_; }
-  void SetRecordName(std::string name) { name_ = std::move(name); }
+  void SetRecordName(std::string_view name) { name_ = CompactText(name); }
   // The file name and hash are kept in the record's arena.
   void SetFileName(std::string_view fileName) { fileName_.Assign(ArenaOf(*this), fileName); }
   // Stores the text as it is; checking it against the registered hashes is the caller's.
@@ -69,7 +70,7 @@ class CDataRecord final : public CDataStruct {
   void RegisterPointables(CDataRecord& record) override;
 
  private:
-  std::string name_;
+  CompactText name_;
   ArenaText fileName_;
   ArenaText hash_;
   // Sets the dirty flag from the edit accounting below.

@@ -136,7 +136,7 @@ const std::string& CDataStruct::GetTypeName() const {
   return type ? type->GetName() : kEmptyText;
 }
 
-const std::string* CDataStruct::GetName() const {
+const char* CDataStruct::GetName() const {
   const CDataStruct* parent = Resolve<CDataStruct>(parentHandle_);
   if (!parent) return nullptr;
   for (const FieldEntry& entry : parent->fields_) {
@@ -148,7 +148,7 @@ const std::string* CDataStruct::GetName() const {
         schema->GetStorageType() == StorageType::Single
             ? handles->front() == GetHandle()
             : std::find(handles->begin(), handles->end(), GetHandle()) != handles->end();
-    if (holds) return &entry.Name();
+    if (holds) return entry.Name().c_str();
   }
   return nullptr;
 }
@@ -286,7 +286,7 @@ void CDataStruct::BuildDefaultElements(const CSchemaField& schema, CDataField& f
                 defaultText->c_str(), schema.GetName().c_str());
           }
         }
-        FieldAs<ElementKind::Text>(&field)->Values().SetValue(value, index);
+        FieldAs<ElementKind::Text>(&field)->Values().SetValue(CompactText(value), index);
         break;
       }
       case FieldType::Struct: {

@@ -78,7 +78,7 @@ class CDataStruct : public CDataObject {
   const std::string& GetTypeName() const;
   // For a structure: the name of the parent's field that owns it (by value or owning pointer);
   // null when the parent is not in service or no such field holds it. A record: its name.
-  virtual const std::string* GetName() const;
+  virtual const char* GetName() const;
   // The structure itself when it is a record, else the nearest record up the parent chain; 0 as
   // soon as a link cannot be followed.
   THandle GetRecordHandle() const;
@@ -139,7 +139,7 @@ class CDataStruct : public CDataObject {
   // The same text written into out (replacing what it held), leaving the export buffer as it is.
   void SerializeInto(std::string& out, const char* filter, bool emptyWeakPointers);
   // The name of the structure's element: GetName, else its type name (before XmlElementName).
-  const std::string& ElementName() const;
+  std::string_view ElementName() const;
   // True when text parses, its first node is an element and that is named as Serialize names it.
   bool CanDeserialize(const char* text) const;
   // Reads text into the structure (see Load), registers what it read as pointable in its record,

@@ -252,7 +252,7 @@ void ReadScalarAttribute(FieldType type, CDataField& field, const char* text) {
       break;
     case FieldType::String:
     case FieldType::Enum:
-      StoreFirst<ElementKind::Text>(field, text ? text : "");
+      StoreFirst<ElementKind::Text>(field, CompactText(text));
       break;
     case FieldType::Struct:
     case FieldType::Reference:
@@ -504,8 +504,8 @@ bool CDataStruct::CanDeserialize(const char* text) const {
   tinyxml2::XMLDocument document;
   if (document.Parse(text) != tinyxml2::XML_SUCCESS) return false;
   const XMLElement* first = document.FirstChild() ? document.FirstChild()->ToElement() : nullptr;
-  const std::string* name = GetName();
-  return first && name && XmlElementName(*name) == first->Name();
+  const char* name = GetName();
+  return first && name && XmlElementName(name) == first->Name();
 }
 
 bool CDataStruct::Deserialize(const char* text, const char* filter) {

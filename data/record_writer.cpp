@@ -405,9 +405,9 @@ std::string XmlElementName(std::string_view name) {
   return element;
 }
 
-const std::string& CDataStruct::ElementName() const {
-  const std::string* name = GetName();
-  return name ? *name : GetTypeName();
+std::string_view CDataStruct::ElementName() const {
+  const char* name = GetName();
+  return name ? std::string_view(name) : std::string_view(GetTypeName());
 }
 
 void CDataStruct::SerializeInto(std::string& out, const char* filter, bool emptyWeakPointers) {

@@ -16,10 +16,10 @@ using Schema::StorageType;
 
 // The segment naming structure inside parent: the name, with the index of the last position
 // holding it when the field is an array.
-std::string Segment(const CDataStruct& parent, const std::string& name, THandle structure) {
+std::string Segment(const CDataStruct& parent, std::string_view name, THandle structure) {
   const CDataField* field = parent.FindField(name);
   const Schema::CSchemaField* schema = field ? field->GetSchema() : nullptr;
-  if (!schema || schema->GetStorageType() == StorageType::Single) return name;
+  if (!schema || schema->GetStorageType() == StorageType::Single) return std::string(name);
   size_t index = 0;
   if (const auto* handles = FieldAs<ElementKind::StructHandle>(field)) {
     const auto& elements = handles->Values().Elements();
@@ -27,7 +27,7 @@ std::string Segment(const CDataStruct& parent, const std::string& name, THandle 
       if (elements[position] == structure) index = position;
     }
   }
-  std::string segment = name;
+  std::string segment(name);
   segment += '[';
   AppendDecimal(index, segment);
   segment += ']';
@@ -47,11 +47,11 @@ TDataStructHandle Select(const CDataField& field, bool hasIndex, int32_t index) 
 std::string BuildURL(const CDataStruct& structure) {
   std::string url;
   for (const CDataStruct* current = &structure;;) {
-    const std::string* name = current->GetName();
+    const char* name = current->GetName();
     if (!name) return kErrorUrl;
     const CDataStruct* parent = Resolve<CDataStruct>(current->GetParentHandle());
     if (!parent) return url;
-    std::string segment = Segment(*parent, *name, current->GetHandle());
+    std::string segment = Segment(*parent, name, current->GetHandle());
     if (!url.empty()) segment += '.';
     url.insert(0, segment);
     current = parent;

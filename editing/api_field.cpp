@@ -22,7 +22,7 @@ namespace {
 template <ElementKind K, class Value>
 ElementType<K> Stored(Value value) {
   if constexpr (K == ElementKind::Text) {
-    return std::string(value ? value : "");
+    return Database::CompactText(value);
   } else if constexpr (std::is_same_v<Value, bool>) {
     return static_cast<ElementType<K>>(value ? 1 : 0);
   } else {

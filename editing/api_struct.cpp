@@ -36,8 +36,8 @@ const char* DB_DataStruct_Name(uint64_t dataStruct) noexcept {
 
 const char* DB_DataStruct_FieldName(uint64_t dataStruct) noexcept {
   return WithObject<const CDataStruct>(dataStruct, "", [](const CDataStruct& found) {
-    const std::string* name = found.GetName();
-    return name ? name->c_str() : "";
+    const char* name = found.GetName();
+    return name ? name : "";
   });
 }
 

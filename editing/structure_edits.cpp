@@ -36,9 +36,9 @@ void SetPolymorphicType(CDataStruct& structure, THandle type) {
 
 bool DuplicateInsideArray(CDataStruct& structure) {
   CDataStruct* parent = Resolve<CDataStruct>(structure.GetParentHandle());
-  const std::string* name = structure.GetName();
+  const char* name = structure.GetName();
   if (!parent || !name || structure.IsRecord()) return false;
-  CDataField* field = Resolve<CDataField>(parent->FieldByName(*name));
+  CDataField* field = Resolve<CDataField>(parent->FieldByName(name));
   const Schema::CSchemaField* schema = field ? field->GetSchema() : nullptr;
   if (!schema || !IsArray(*schema) || field->GetElementKind() != ElementKind::StructHandle ||
       FieldAs<ElementKind::StructHandle>(field)->Values().IsFull()) {

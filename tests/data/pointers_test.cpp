@@ -70,7 +70,7 @@ TEST_F(Pointers, UrlsNameEachStructureByItsPlaceAndResolveSkippingUnknownSegment
   }
   EXPECT_EQ(ship.GetURL(), "");
   EXPECT_EQ(Resolve<CDataStruct>(sub1Stats)->GetURL(), "parts[1].sub.stats");
-  EXPECT_EQ(*part2->GetName(), "parts") << "a weak pointer never names its target";
+  EXPECT_STREQ(part2->GetName(), "parts") << "a weak pointer never names its target";
   // Swapping two other elements leaves the URL alone; moving the structure changes it.
   ship.FindField("parts")->SwapElements(0, 1);
   EXPECT_EQ(part2->GetURL(), "parts[2]");
