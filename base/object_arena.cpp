@@ -46,6 +46,14 @@ static_assert(Platform::kLargeBlockSize % ObjectArena::kChunkSize == 0);
 
 void ObjectArena::Abandon(void*) { DropReference(); }
 
+void ObjectArena::AbandonPieces(size_t count) {
+  if (count == 0) return;
+  references_ -= count - 1;
+  DropReference();
+}
+
+void ObjectArena::MarkTornDown() { tornDown_ = true; }
+
 void ArenaDropper::operator()(ObjectArena* arena) const { arena->DropReference(); }
 
 ArenaOwner ObjectArena::Create() { return ArenaOwner(new ObjectArena()); }
@@ -54,11 +62,6 @@ ObjectArena& ObjectArena::Shared() {
   // Never destroyed, so that objects destroyed while the process exits still find it.
   static ObjectArena* const shared = new ObjectArena();
   return *shared;
-}
-
-ObjectArena& ObjectArena::Of(const void* piece) {
-  const uintptr_t chunk = reinterpret_cast<uintptr_t>(piece) & ~uintptr_t{kChunkSize - 1};
-  return *reinterpret_cast<const ChunkHeader*>(chunk)->arena;
 }
 
 ObjectArena::~ObjectArena() {
@@ -142,7 +145,8 @@ void ObjectArena::PushFree(void* piece, size_t roundedSize) {
 }
 
 void ObjectArena::Release(void* piece, size_t size) {
-  PushFree(piece, RoundUp(size));
+  // An arena being torn down hands out nothing more: its pieces are not worth listing.
+  if (!tornDown_) PushFree(piece, RoundUp(size));
   DropReference();
 }
 

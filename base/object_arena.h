@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -40,7 +41,10 @@ class ObjectArena {
   // The process's arena for objects built without one of their own; it is never freed.
   static ObjectArena& Shared();
   // The arena that gave piece (a result of Allocate not yet released).
-  static ObjectArena& Of(const void* piece);
+  static ObjectArena& Of(const void* piece) {
+    const uintptr_t chunk = reinterpret_cast<uintptr_t>(piece) & ~uintptr_t{kChunkSize - 1};
+    return *reinterpret_cast<const ChunkHeader*>(chunk)->arena;
+  }
 
   ObjectArena(const ObjectArena&) = delete;
   ObjectArena& operator=(const ObjectArena&) = delete;
@@ -51,6 +55,11 @@ class ObjectArena {
   void Release(void* piece, size_t size);
   // Drops the reference of a piece whose size is unknown; its memory is freed with the arena.
   void Abandon(void* piece);
+  // Drops the references of count pieces whose memory is left to the arena, freed with it.
+  void AbandonPieces(size_t count);
+  // From now on the arena serves no more pieces: those released are only counted, not kept for
+  // reuse. Allocate must not be called after this.
+  void MarkTornDown();
 
  private:
   friend struct ArenaDropper;
@@ -91,6 +100,7 @@ class ObjectArena {
   std::byte* blockEnd_ = nullptr;
   std::array<FreePiece*, kClasses> freeLists_{};
   size_t references_ = 1;
+  bool tornDown_ = false;
 };
 
 }  // namespace Database

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/log.h"
+#include "base/object_arena.h"
 
 namespace Database {
 
@@ -64,14 +65,41 @@ void ObjectRegistry::DestroyObject(THandle handle) {
   // a half-destroyed object. Releasing the children may have emptied other slots of the page,
   // but never this one, so the page is still in place.
   const THandle index = handle >> kPageBits;
+  Page& page = *pages_[index];
+  page.slots[handle & (kPageSlots - 1)] = nullptr;
+  --page.live;
+  RetireIfEmpty(index);
+  std::unique_ptr<CDataObject> destroyed(object);
+}
+
+void ObjectRegistry::RetireIfEmpty(THandle index) {
   std::unique_ptr<Page>& page = pages_[index];
-  page->slots[handle & (kPageSlots - 1)] = nullptr;
-  // A page all of whose handles have been given out goes back to the spares once empty.
-  if (--page->live == 0 && (nextHandle_ >> kPageBits) > index) {
+  if (page && page->live == 0 && (nextHandle_ >> kPageBits) > index) {
     page->nextSpare = std::move(sparePages_);
     sparePages_ = std::move(page);
   }
-  std::unique_ptr<CDataObject> destroyed(object);
+}
+
+void ObjectRegistry::DestroyArenaObjects(ObjectArena& arena) {
+  sweptArena_ = &arena;
+  arena.MarkTornDown();
+  size_t destroyed = 0;
+  for (THandle index = 0; index < pages_.size(); ++index) {
+    // A destructor may destroy an object of another arena through DestroyObject, which may retire
+    // this page; it then holds no object, and its memory stays valid among the spares.
+    Page* page = pages_[index].get();
+    for (THandle slot = 0; page && page->live > 0 && slot < kPageSlots; ++slot) {
+      CDataObject* object = page->slots[slot];
+      if (!object || &ObjectArena::Of(object) != &arena) continue;
+      page->slots[slot] = nullptr;
+      --page->live;
+      object->~CDataObject();
+      ++destroyed;
+    }
+    RetireIfEmpty(index);
+  }
+  sweptArena_ = nullptr;
+  arena.AbandonPieces(destroyed);
 }
 
 void LogOutOfMemory() {

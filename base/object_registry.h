@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/data_object.h"
+#include "base/object_arena.h"
 
 namespace Database {
 
@@ -56,6 +57,20 @@ class ObjectRegistry {
   // Releases the object's children, destroys it and empties its slot; nothing when no live
   // object.
   void DestroyObject(THandle handle);
+  // What an owning pointer does to its object: DestroyObject, except while the object's arena is
+  // being torn down, when the sweep destroys it. The arena is found from the object's address
+  // alone: an object the sweep has destroyed already is not read.
+  void DestroyOwned(CDataObject& object) {
+    if (sweptArena_ && &ObjectArena::Of(&object) == sweptArena_) return;
+    DestroyObject(object.GetHandle());
+  }
+  // Destroys every registered object allocated from the arena, in handle order, and empties
+  // their slots: one pass over the table instead of a walk of every tree. Each object is
+  // destroyed once, by its destructor alone; owning pointers between those objects let go
+  // without destroying, and the objects' memory is left to the arena, freed with it. Expects
+  // that nothing outside the arena owns one of its objects, or will use one: owning pointers to
+  // them kept elsewhere must be released, not reset. Never allocates.
+  void DestroyArenaObjects(ObjectArena& arena);
 
  private:
   static constexpr unsigned kPageBits = 12;
@@ -75,7 +90,11 @@ class ObjectRegistry {
     return index < pages_.size() ? pages_[index].get() : nullptr;
   }
 
-  THandle nextHandle_ = 1;  // 0 names no object
+  // Puts the page back among the spares once all its handles are given out and its objects gone.
+  void RetireIfEmpty(THandle index);
+
+  THandle nextHandle_ = 1;             // 0 names no object
+  ObjectArena* sweptArena_ = nullptr;  // the arena DestroyArenaObjects is tearing down
   std::vector<std::unique_ptr<Page>> pages_;
   // Emptied pages, reused before new ones. Chained through the pages themselves, so that taking
   // a page out of use never allocates.
@@ -143,7 +162,7 @@ T* ResolveAnyState(THandle handle) {
 // handle stops resolving.
 struct ObjectDestroyer {
   void operator()(CDataObject* object) const {
-    if (object) ObjectRegistry::Instance().DestroyObject(object->GetHandle());
+    if (object) ObjectRegistry::Instance().DestroyOwned(*object);
   }
 };
 template <class T>

@@ -94,8 +94,16 @@ bool CDatabase::Open(FileLoader loader, FileSizer sizer, ProgressCallback progre
 
 void CDatabase::Close() {
   CommandHistory::Instance().Clear();
-  // Records go front to back, each with the structures it owns, before the schema they use.
-  for (ObjectPtr<CDataRecord>& record : recordObjects_) record.reset();
+  // Records go before the schema they use. Those built in the database's arena go all at once
+  // with every other object of the arena; any other goes with the structures it owns.
+  for (ObjectPtr<CDataRecord>& record : recordObjects_) {
+    if (arena_ && &ObjectArena::Of(record.get()) == arena_.get()) {
+      static_cast<void>(record.release());
+    } else {
+      record.reset();
+    }
+  }
+  if (arena_) ObjectRegistry::Instance().DestroyArenaObjects(*arena_);
   recordObjects_.clear();
   recordsByHash.Clear();
   recordsByName.Clear();
