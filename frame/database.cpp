@@ -95,7 +95,9 @@ bool CDatabase::Open(FileLoader loader, FileSizer sizer, ProgressCallback progre
 void CDatabase::Close() {
   CommandHistory::Instance().Clear();
   // Records go before the schema they use. Those built in the database's arena go all at once
-  // with every other object of the arena; any other goes with the structures it owns.
+  // with every other object of the arena: a structure and its fields are always built in the arena
+  // of the structure that owns them, and with the history cleared nothing else owns one of them.
+  // A record built elsewhere goes with the structures it owns.
   for (ObjectPtr<CDataRecord>& record : recordObjects_) {
     if (arena_ && &ObjectArena::Of(record.get()) == arena_.get()) {
       static_cast<void>(record.release());
