@@ -68,8 +68,8 @@ ObjectArena::~ObjectArena() {
   for (const Block& block : blocks_) {
     // Memory goes back in service, whatever its pieces held.
     Unpoison(block.memory, block.size);
-    if (block.large) {
-      Platform::FreeLargeBlock(block.memory);
+    if (block.mapped) {
+      Platform::FreeLargeBlock(block.memory, block.size);
     } else {
       ::operator delete (block.memory, std::align_val_t{kChunkSize});
     }
@@ -99,14 +99,14 @@ void ObjectArena::AddBlock() {
   if (blocks_.size() == blocks_.capacity()) blocks_.reserve(2 * blocks_.size() + 1);
   Block block;
   block.size = size;
-  if (size == Platform::kLargeBlockSize) {
-    block.memory = static_cast<std::byte*>(Platform::AllocateLargeBlock());
-    if (block.memory && reinterpret_cast<uintptr_t>(block.memory) % kChunkSize != 0) {
-      Platform::FreeLargeBlock(block.memory);
-      block.memory = nullptr;
-    }
-    block.large = block.memory != nullptr;
+  // From the system, so that blocks never come between the heap's own blocks, and freeing them
+  // gives the memory straight back.
+  block.memory = static_cast<std::byte*>(Platform::AllocateLargeBlock(size));
+  if (block.memory && reinterpret_cast<uintptr_t>(block.memory) % kChunkSize != 0) {
+    Platform::FreeLargeBlock(block.memory, size);
+    block.memory = nullptr;
   }
+  block.mapped = block.memory != nullptr;
   if (!block.memory) {
     block.memory = static_cast<std::byte*>(::operator new (size, std::align_val_t{kChunkSize}));
   }

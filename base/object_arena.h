@@ -72,7 +72,7 @@ class ObjectArena {
   struct Block {
     std::byte* memory = nullptr;
     size_t size = 0;
-    bool large = false;  // a platform large block, else aligned heap memory
+    bool mapped = false;  // a platform block, else aligned heap memory
   };
   // The start of every chunk.
   struct ChunkHeader {

@@ -36,28 +36,27 @@ int CompareNoCase(const char* a, const char* b) {
   }
 }
 
-void* AllocateLargeBlock() {
+void* AllocateLargeBlock(size_t size) {
   // Twice the size is mapped so that a block aligned to its size can be cut out of it: only an
   // aligned block can be backed by large pages.
-  constexpr size_t kSize = kLargeBlockSize;
   void* mapped =
-      mmap(nullptr, 2 * kSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) return nullptr;
   auto* start = static_cast<char*>(mapped);
   const auto address = reinterpret_cast<uintptr_t>(start);
-  char* block = start + ((kSize - address % kSize) % kSize);
+  char* block = start + ((size - address % size) % size);
   if (block > start) munmap(start, static_cast<size_t>(block - start));
-  if (block + kSize < start + 2 * kSize) {
-    munmap(block + kSize, static_cast<size_t>(start + 2 * kSize - (block + kSize)));
+  if (block + size < start + 2 * size) {
+    munmap(block + size, static_cast<size_t>(start + 2 * size - (block + size)));
   }
 #ifdef MADV_HUGEPAGE
-  madvise(block, kSize, MADV_HUGEPAGE);
+  if (size == kLargeBlockSize) madvise(block, size, MADV_HUGEPAGE);
 #endif
   return block;
 }
 
-void FreeLargeBlock(void* block) {
-  if (block) munmap(block, kLargeBlockSize);
+void FreeLargeBlock(void* block, size_t size) {
+  if (block) munmap(block, size);
 }
 
 std::string NativeRecordPath(const std::string& path) {
