@@ -4,7 +4,7 @@
 
 namespace TessellaCli {
 
-const char* const kQueryLanguage =
+constexpr const char* kQueryLanguage =
     "A query is one text: SELECT RECORDS WHERE CONDITION [CONDITION]...  (FIELDS may stand for\n"
     "RECORDS; keywords are upper case, exactly; blanks, '=', '(' and ')' separate words, and a\n"
     "\"quoted run\" stays one word).\n"
@@ -42,7 +42,7 @@ const char* const kQueryLanguage =
 
 namespace {
 
-const char* const kJsonForm =
+constexpr const char* kJsonForm =
     "Each record is one object: name, type, hash, file and fields, the record's fields by name in\n"
     "field order. Values by the field's type:\n"
     "  integers         numbers; 64-bit values beyond 2^53 (where JSON readers lose digits) as\n"
@@ -59,7 +59,7 @@ const char* const kJsonForm =
     "                   hash; null when the field holds no hash\n"
     "  weak pointers    the URL of the structure they point to; null when they point to none\n";
 
-const char* const kExportDetails =
+constexpr const char* kExportDetails =
     "Records come in the order list prints them, each written as soon as it is read.\n"
     "  tessella export -q --format jsonl | jq -r 'select(.fields.Speed > 2) | .name'\n";
 
