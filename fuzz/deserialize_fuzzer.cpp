@@ -1,13 +1,15 @@
 // Reads arbitrary bytes into a structure of the sample database with DB_DataStruct_Deserialize
 // (the first byte picks the structure and the field filter, the rest is the text), then undoes
 // the edit: the structure must serialise, with the same filter, exactly as before. Undo reads the
-// earlier text back, which leaves the polymorphic type as it is when that text names none: a text
-// that changed the type (to any structure it names) is left out of the check, and so are the
-// fields such a type added; the sample is loaded afresh after it, so that the next input does not
-// start from the new type.
+// earlier text back, which leaves a polymorphic type as it is when that text names none: a text
+// that changed the type of the structure or of any structure of its record is left out of the
+// check, and so are the fields such a type added; the sample is loaded afresh after it, so that
+// the next input does not start from the new type.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "tessella.h"
@@ -15,6 +17,26 @@
 namespace {
 
 const char* const kFilters[] = {nullptr, "Damage", "Extras", "Levels", "Inner", "Tags", "Best"};
+
+// The record and each of its structures, with its polymorphic type.
+std::vector<std::pair<uint64_t, uint64_t>> Types(uint64_t record) {
+  std::vector<std::pair<uint64_t, uint64_t>> types{
+      {record, DB_DataStruct_GetPolymorphicType(record)}};
+  const uint64_t count = DB_DataRecord_PointableStructureCount(record);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint64_t structure = DB_DataRecord_GetPointableStructure(record, i);
+    types.emplace_back(structure, DB_DataStruct_GetPolymorphicType(structure));
+  }
+  return types;
+}
+
+// True when a structure that had a type before has another now.
+bool Retyped(const std::vector<std::pair<uint64_t, uint64_t>>& before) {
+  for (const auto& [structure, type] : before) {
+    if (DB_DataStruct_GetPolymorphicType(structure) != type) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -29,11 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* filter = kFilters[(data[0] >> 5) % 7];
   const std::string before = fuzz::Copy(DB_DataStruct_Serialize(target, filter, false));
   DB_DataStruct_CanDeserialize(target, text.c_str());
-  const uint64_t type = DB_DataStruct_GetPolymorphicType(target);
+  const auto types = Types(record);
   if (!DB_DataStruct_Deserialize(target, text.c_str(), filter)) {
     fuzz::Fail("a live structure refused text", text, "true", "false");
   }
-  const bool retyped = DB_DataStruct_GetPolymorphicType(target) != type;
+  const bool retyped = Retyped(types);
   DB_Export(record);
   DB_Undo();
   const std::string after = fuzz::Copy(DB_DataStruct_Serialize(target, filter, false));
