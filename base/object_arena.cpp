@@ -145,7 +145,7 @@ void ObjectArena::PushFree(void* piece, size_t roundedSize) {
 }
 
 void ObjectArena::Release(void* piece, size_t size) {
-  // An arena being torn down hands out nothing more: its pieces are not worth listing.
+  // The pieces of an arena being torn down are not worth listing: nothing will ask for them.
   if (!tornDown_) PushFree(piece, RoundUp(size));
   DropReference();
 }

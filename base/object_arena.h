@@ -57,8 +57,8 @@ class ObjectArena {
   void Abandon(void* piece);
   // Drops the references of count pieces whose memory is left to the arena, freed with it.
   void AbandonPieces(size_t count);
-  // From now on the arena serves no more pieces: those released are only counted, not kept for
-  // reuse. Allocate must not be called after this.
+  // For an arena whose objects are all being destroyed: from now on released pieces are only
+  // counted, not kept for reuse (their memory is freed with the arena).
   void MarkTornDown();
 
  private:
