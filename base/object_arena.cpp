@@ -16,6 +16,7 @@
 
 #ifdef TESSELLA_ARENA_POISONS
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace Database {
@@ -33,6 +34,21 @@ void Poison([[maybe_unused]] void* memory, [[maybe_unused]] size_t size) {
 void Unpoison([[maybe_unused]] void* memory, [[maybe_unused]] size_t size) {
 #ifdef TESSELLA_ARENA_POISONS
   ASAN_UNPOISON_MEMORY_REGION(memory, size);
+#endif
+}
+
+// The leak checker looks for pointers to heap memory in the heap, not in memory mapped from the
+// system: blocks taken from the system are shown to it, so that what their objects own on the
+// heap is not taken for a leak.
+void ShowToLeakChecker([[maybe_unused]] void* memory, [[maybe_unused]] size_t size) {
+#ifdef TESSELLA_ARENA_POISONS
+  __lsan_register_root_region(memory, size);
+#endif
+}
+
+void HideFromLeakChecker([[maybe_unused]] void* memory, [[maybe_unused]] size_t size) {
+#ifdef TESSELLA_ARENA_POISONS
+  __lsan_unregister_root_region(memory, size);
 #endif
 }
 
@@ -69,6 +85,7 @@ ObjectArena::~ObjectArena() {
     // Memory goes back in service, whatever its pieces held.
     Unpoison(block.memory, block.size);
     if (block.mapped) {
+      HideFromLeakChecker(block.memory, block.size);
       Platform::FreeLargeBlock(block.memory, block.size);
     } else {
       ::operator delete (block.memory, std::align_val_t{kChunkSize});
@@ -107,6 +124,7 @@ void ObjectArena::AddBlock() {
     block.memory = nullptr;
   }
   block.mapped = block.memory != nullptr;
+  if (block.mapped) ShowToLeakChecker(block.memory, size);
   if (!block.memory) {
     block.memory = static_cast<std::byte*>(::operator new (size, std::align_val_t{kChunkSize}));
   }
