@@ -35,7 +35,8 @@ class ArenaText {
   void Assign(ObjectArena& arena, std::string_view text) {
     if (text.size() >= UINT32_MAX) throw std::bad_alloc();
     const auto size = static_cast<uint32_t>(text.size());
-    char* storage = size == 0 ? nullptr : Allocate(arena, size);
+    char* storage =
+        size == 0 ? nullptr : static_cast<char*>(AllocateStorage(arena, size_t{size} + 1));
     if (storage) {
       std::memcpy(storage, text.data(), size);
       storage[size] = '\0';
@@ -51,19 +52,9 @@ class ArenaText {
   }
 
  private:
-  // Room for the characters and the NUL.
-  static bool InArena(uint32_t size) { return size_t{size} + 1 <= ObjectArena::kLargestPiece; }
-  static char* Allocate(ObjectArena& arena, uint32_t size) {
-    return InArena(size) ? static_cast<char*>(arena.Allocate(size_t{size} + 1))
-                         : new char[size_t{size} + 1];
-  }
+  // The storage holds the characters and the NUL.
   void Deallocate() {
-    if (!data_) return;
-    if (InArena(size_)) {
-      ObjectArena::Of(data_).Release(data_, size_t{size_} + 1);
-    } else {
-      delete[] data_;
-    }
+    if (data_) ReleaseStorage(data_, size_t{size_} + 1);
   }
 
   char* data_ = nullptr;

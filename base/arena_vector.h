@@ -75,19 +75,11 @@ class ArenaVector {
   }
 
  private:
-  static bool InArena(size_t count) { return count * sizeof(T) <= ObjectArena::kLargestPiece; }
   static T* Allocate(ObjectArena& arena, size_t count) {
-    void* storage =
-        InArena(count) ? arena.Allocate(count * sizeof(T)) : ::operator new(count * sizeof(T));
-    return static_cast<T*>(storage);
+    return static_cast<T*>(AllocateStorage(arena, count * sizeof(T)));
   }
   void Deallocate() {
-    if (!data_) return;
-    if (InArena(capacity_)) {
-      ObjectArena::Of(data_).Release(data_, capacity_ * sizeof(T));
-    } else {
-      ::operator delete(data_);
-    }
+    if (data_) ReleaseStorage(data_, capacity_ * sizeof(T));
   }
 
   T* data_ = nullptr;

@@ -36,7 +36,6 @@ class CompactText {
   ~CompactText() { Free(); }
 
   const char* c_str() const { return OnHeap() ? Heap().data : bytes_; }
-  const char* data() const { return c_str(); }
   size_t size() const { return OnHeap() ? Heap().size : size_t{Tag()}; }
   bool empty() const { return size() == 0; }
   std::string_view view() const { return {c_str(), size()}; }

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace Database {
@@ -102,5 +103,19 @@ class ObjectArena {
   size_t references_ = 1;
   bool tornDown_ = false;
 };
+
+// Storage of size bytes (at least one) from the arena while it fits in a piece, from the heap
+// beyond that: for the tables and texts that objects hold. ReleaseStorage takes it back given the
+// same size, finding the arena again from the address.
+inline void* AllocateStorage(ObjectArena& arena, size_t size) {
+  return size <= ObjectArena::kLargestPiece ? arena.Allocate(size) : ::operator new(size);
+}
+inline void ReleaseStorage(void* storage, size_t size) {
+  if (size <= ObjectArena::kLargestPiece) {
+    ObjectArena::Of(storage).Release(storage, size);
+  } else {
+    ::operator delete(storage);
+  }
+}
 
 }  // namespace Database
