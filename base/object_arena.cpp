@@ -86,7 +86,7 @@ ObjectArena::~ObjectArena() {
     Unpoison(block.memory, block.size);
     if (block.mapped) {
       HideFromLeakChecker(block.memory, block.size);
-      Platform::FreeLargeBlock(block.memory, block.size);
+      Platform::FreeSystemBlock(block.memory, block.size);
     } else {
       ::operator delete (block.memory, std::align_val_t{kChunkSize});
     }
@@ -118,9 +118,9 @@ void ObjectArena::AddBlock() {
   block.size = size;
   // From the system, so that blocks never come between the heap's own blocks, and freeing them
   // gives the memory straight back.
-  block.memory = static_cast<std::byte*>(Platform::AllocateLargeBlock(size));
+  block.memory = static_cast<std::byte*>(Platform::AllocateSystemBlock(size));
   if (block.memory && reinterpret_cast<uintptr_t>(block.memory) % kChunkSize != 0) {
-    Platform::FreeLargeBlock(block.memory, size);
+    Platform::FreeSystemBlock(block.memory, size);
     block.memory = nullptr;
   }
   block.mapped = block.memory != nullptr;

@@ -10,11 +10,11 @@ namespace Database::Platform {
 // Memory for long-lived pools, straight from the system rather than the heap: size bytes (a power
 // of two from 64 KiB to kLargeBlockSize), zero-filled and aligned to 64 KiB at least. A block of
 // kLargeBlockSize is backed by large pages where the system offers them, so that filling it takes
-// a few page faults instead of hundreds. Null when the system has none to give; FreeLargeBlock
+// a few page faults instead of hundreds. Null when the system has none to give; FreeSystemBlock
 // takes back what it gave, with the same size.
 inline constexpr size_t kLargeBlockSize = size_t{2} << 20;
-void* AllocateLargeBlock(size_t size);
-void FreeLargeBlock(void* block, size_t size);
+void* AllocateSystemBlock(size_t size);
+void FreeSystemBlock(void* block, size_t size);
 
 // The text of a new random UUID: 36 lower-case hexadecimal characters in groups of 8, 4, 4, 4
 // and 12 separated by hyphens.

@@ -36,7 +36,7 @@ int CompareNoCase(const char* a, const char* b) {
   }
 }
 
-void* AllocateLargeBlock(size_t size) {
+void* AllocateSystemBlock(size_t size) {
   // Twice the size is mapped so that a block aligned to its size can be cut out of it: only an
   // aligned block can be backed by large pages.
   void* mapped =
@@ -55,7 +55,7 @@ void* AllocateLargeBlock(size_t size) {
   return block;
 }
 
-void FreeLargeBlock(void* block, size_t size) {
+void FreeSystemBlock(void* block, size_t size) {
   if (block) munmap(block, size);
 }
 

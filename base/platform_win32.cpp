@@ -23,12 +23,12 @@ std::string NewUuidText() {
 
 int CompareNoCase(const char* a, const char* b) { return _stricmp(a, b); }
 
-void* AllocateLargeBlock(size_t size) {
+void* AllocateSystemBlock(size_t size) {
   // Allocations start on the system's allocation granularity, 64 KiB.
   return VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
-void FreeLargeBlock(void* block, size_t) {
+void FreeSystemBlock(void* block, size_t) {
   if (block) VirtualFree(block, 0, MEM_RELEASE);
 }
 

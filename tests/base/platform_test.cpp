@@ -36,18 +36,18 @@ TEST(Platform, CompareNoCaseOrdersLikeStricmp) {
   }
 }
 
-TEST(Platform, LargeBlocksAreZeroFilledAndWritable) {
+TEST(Platform, SystemBlocksAreZeroFilledAndWritable) {
   for (const size_t size : {size_t{64} << 10, size_t{256} << 10, kLargeBlockSize}) {
     SCOPED_TRACE(size);
-    auto* block = static_cast<unsigned char*>(AllocateLargeBlock(size));
+    auto* block = static_cast<unsigned char*>(AllocateSystemBlock(size));
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % (size_t{64} << 10), 0u);
     for (size_t at = 0; at < size; at += 4096) ASSERT_EQ(block[at], 0) << at;
     EXPECT_EQ(block[size - 1], 0);
     block[size - 1] = 2;
-    FreeLargeBlock(block, size);
+    FreeSystemBlock(block, size);
   }
-  FreeLargeBlock(nullptr, kLargeBlockSize);
+  FreeSystemBlock(nullptr, kLargeBlockSize);
 }
 
 TEST(Platform, WritesReplacesAndRemovesFilesAtEitherSeparator) {
