@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -75,6 +76,21 @@ GeneratedDatabase WrittenDatabase(size_t recordCount, uint32_t seed) {
   }
   DB_Close();
   return written;
+}
+
+std::vector<std::string> WriteFiles(const GeneratedDatabase& database,
+                                    const std::string& directory) {
+  std::filesystem::remove_all(directory);
+  std::vector<std::string> paths;
+  for (const auto* list : {&database.schemaFiles, &database.recordFiles}) {
+    for (const GeneratedFile& file : *list) {
+      const std::filesystem::path path = std::filesystem::path(directory) / file.path;
+      std::filesystem::create_directories(path.parent_path());
+      std::ofstream(path, std::ios::binary) << file.text;
+      paths.push_back(path.string());
+    }
+  }
+  return paths;
 }
 
 size_t ResidentBytes() {

@@ -38,6 +38,11 @@ class BenchFiles {
 // loaded once and every record exported under its path.
 GeneratedDatabase WrittenDatabase(size_t recordCount, uint32_t seed);
 
+// Writes the database's files under directory, which is emptied first; returns their paths under
+// it, the schema files' and then the record files', each list in the database's order.
+std::vector<std::string> WriteFiles(const GeneratedDatabase& database,
+                                    const std::string& directory);
+
 // Bytes of memory the process holds resident, after the heap has given its free pages back to the
 // system: heap allocations and the library's own large blocks alike.
 size_t ResidentBytes();

@@ -131,18 +131,12 @@ std::string WrittenDirectory(size_t records) {
   const std::string directory =
       (std::filesystem::temp_directory_path() / ("tessella-bench-" + std::to_string(records)))
           .string();
-  std::filesystem::remove_all(directory);
-  std::filesystem::create_directories(directory);
   const GeneratedDatabase& database = Database(records);
-  for (const auto* list : {&database.schemaFiles, &database.recordFiles}) {
-    std::ofstream paths(directory + (list == &database.schemaFiles ? "/schemas" : "/records"),
-                        std::ios::app);
-    for (const GeneratedFile& file : *list) {
-      const std::filesystem::path path = std::filesystem::path(directory) / file.path;
-      std::filesystem::create_directories(path.parent_path());
-      std::ofstream(path, std::ios::binary) << file.text;
-      paths << path.string() << '\n';
-    }
+  const std::vector<std::string> paths = WriteFiles(database, directory);
+  std::ofstream schemas(directory + "/schemas");
+  std::ofstream recordList(directory + "/records");
+  for (size_t i = 0; i < paths.size(); ++i) {
+    (i < database.schemaFiles.size() ? schemas : recordList) << paths[i] << '\n';
   }
   return directory;
 }

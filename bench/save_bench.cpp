@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,14 +54,7 @@ bool WriteAndReplace(const char* path, const std::string& text) {
 // (the library saves relative to it); the previous one is returned.
 std::filesystem::path EnterWrittenDirectory(const GeneratedDatabase& database,
                                             const std::filesystem::path& directory) {
-  std::filesystem::remove_all(directory);
-  for (const auto* list : {&database.schemaFiles, &database.recordFiles}) {
-    for (const GeneratedFile& file : *list) {
-      const std::filesystem::path path = directory / file.path;
-      std::filesystem::create_directories(path.parent_path());
-      std::ofstream(path, std::ios::binary) << file.text;
-    }
-  }
+  WriteFiles(database, directory.string());
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(directory);
   return previous;
