@@ -73,6 +73,12 @@ void BM_SaveOverWrite(benchmark::State& state) {
   if (handles.size() != records) state.SkipWithError("records failed to load");
 
   enum Pass { kSave, kReplace, kInPlace };
+  const auto writeEach = [&](bool (*write)(const char*, const std::string&)) {
+    for (const char* path : files.RecordPaths()) {
+      if (!write(path, files.Text(path))) return false;
+    }
+    return true;
+  };
   const std::array<std::function<bool()>, 3> passes = {
       [&] {
         for (const uint64_t record : handles) {
@@ -80,18 +86,8 @@ void BM_SaveOverWrite(benchmark::State& state) {
         }
         return true;
       },
-      [&] {
-        for (const char* path : files.RecordPaths()) {
-          if (!WriteAndReplace(path, files.Text(path))) return false;
-        }
-        return true;
-      },
-      [&] {
-        for (const char* path : files.RecordPaths()) {
-          if (!WriteInPlace(path, files.Text(path))) return false;
-        }
-        return true;
-      },
+      [&] { return writeEach(&WriteAndReplace); },
+      [&] { return writeEach(&WriteInPlace); },
   };
   std::array<Clock::duration, 3> spent{};
   size_t round = 0;
@@ -102,10 +98,9 @@ void BM_SaveOverWrite(benchmark::State& state) {
       sync();
       const auto start = Clock::now();
       if (!passes[pass]()) state.SkipWithError("a file could not be written");
-      spent[pass] += Clock::now() - start;
-      if (pass == kSave) {
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-      }
+      const Clock::duration elapsed = Clock::now() - start;
+      spent[pass] += elapsed;
+      if (pass == kSave) state.SetIterationTime(std::chrono::duration<double>(elapsed).count());
     }
     ++round;
   }
