@@ -54,20 +54,29 @@ class CDataObject {
   virtual void BeginInstate() = 0;
   virtual void EndInstate() = 0;
 
-  ObjectKind GetObjectKind() const { return kind_; }
+  // Handles fit in kHandleBits bits: the registry gives out no handle above kMaxHandle.
+  static constexpr unsigned kHandleBits = 48;
+  static constexpr THandle kMaxHandle = (THandle{1} << kHandleBits) - 1;
+
+  ObjectKind GetObjectKind() const { return static_cast<ObjectKind>(kind_); }
   THandle GetHandle() const { return handle_; }
   bool IsInstated() const { return instated_; }
 
  protected:
-  explicit CDataObject(ObjectKind kind) : kind_(kind) {}
+  explicit CDataObject(ObjectKind kind) : kind_(static_cast<uint8_t>(kind) & 0xFFu) {}
+
+  // One bit of the object's header that its class keeps as it likes; false at first.
+  bool GetClassFlag() const { return classFlag_; }
+  void SetClassFlag(bool value) { classFlag_ = value; }
 
  private:
   friend class ObjectRegistry;
 
-  // Ordered so that a derived class's first small members fill the padding after instated_.
-  THandle handle_ = 0;
-  ObjectKind kind_;
-  bool instated_ = false;
+  // The handle, kind and flags share one word: a database holds millions of objects.
+  uint64_t handle_ : kHandleBits = 0;
+  uint64_t kind_ : 8;
+  uint64_t instated_ : 1 = 0;
+  uint64_t classFlag_ : 1 = 0;
 };
 
 // A new object of class T in the arena (the shared one when arena is null), not yet registered.

@@ -16,6 +16,7 @@ ObjectRegistry::~ObjectRegistry() {
 void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
   // The slot is made first: when that fails for want of memory, nothing has changed.
   const THandle handle = nextHandle_;
+  if (handle > CDataObject::kMaxHandle) throw std::bad_alloc();
   const THandle index = handle >> kPageBits;
   if (index == pages_.size()) pages_.emplace_back();
   std::unique_ptr<Page>& page = pages_[index];
@@ -36,7 +37,7 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
     object.EndInstate();
   }
   ++nextHandle_;
-  object.handle_ = handle;
+  object.handle_ = handle & CDataObject::kMaxHandle;
   page->slots[handle & (kPageSlots - 1)] = &object;
   ++page->live;
 }

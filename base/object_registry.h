@@ -31,7 +31,9 @@ class ObjectRegistry {
   THandle NextHandle() const { return nextHandle_; }
 
   // Last step of every factory: initializes the object, instates it unless createOutOfService,
-  // gives it the next handle and enters it. The caller becomes the object's owner.
+  // gives it the next handle and enters it. The caller becomes the object's owner. Throws
+  // std::bad_alloc, with nothing changed, when no memory is left for the slot or every handle up
+  // to CDataObject::kMaxHandle is given out.
   template <class T>
   T* RegisterObject(std::unique_ptr<T> object, bool createOutOfService = false) {
     static_assert(std::is_base_of_v<CDataObject, T>);

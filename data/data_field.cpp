@@ -29,6 +29,10 @@ constexpr LogSite kResolveNullSite{"DataFieldTypes", 51,
 
 const std::string kEmptyText;
 
+// Fields are most of a database's objects: a single number costs the vtable, the object's header
+// word, the parent and schema handles and the element array with its inline element.
+static_assert(sizeof(CDataField_Int32) <= 6 * sizeof(uint64_t));
+
 template <class Field>
 ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService, ObjectArena* arena) {
   return ObjectPtr<CDataField>(
@@ -38,7 +42,7 @@ ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService, Obje
 }  // namespace
 
 void CDataField::SetDirty(bool dirty) {
-  dirty_ = dirty;
+  SetClassFlag(dirty);
   if (CDataStruct* parent = Resolve<CDataStruct>(parentHandle_)) parent->SetDirty(dirty);
 }
 

@@ -195,7 +195,7 @@ class CDataField : public CPlainObject {
   THandle GetParentHandle() const { return parentHandle_; }
   // Set by the structure that enters the field in its table.
   void SetParentHandle(THandle parent) { parentHandle_ = parent; }
-  bool IsDirty() const { return dirty_; }
+  bool IsDirty() const { return GetClassFlag(); }
   // Sets the flag and passes it on to the parent structure when that is in service.
   void SetDirty(bool dirty);
 
@@ -227,7 +227,6 @@ class CDataField : public CPlainObject {
       : CPlainObject(ObjectKind::DataFieldObject), schemaField_(schema.GetHandle()) {}
 
  private:
-  bool dirty_ = false;
   THandle parentHandle_ = kNoParent;
   THandle schemaField_;
 };

@@ -86,7 +86,7 @@ void CDataStruct::Initialize() {
   schemaHandle_ = 0;
   parentHandle_ = 0;
   polymorphicType_ = 0;
-  dirty_ = false;
+  SetClassFlag(false);
   extras_.reset();
 }
 
@@ -174,7 +174,7 @@ void CDataStruct::SetParentStruct(THandle handle) {
 }
 
 void CDataStruct::SetDirty(bool dirty) {
-  dirty_ = dirty;
+  SetClassFlag(dirty);
   if (CDataStruct* parent = Resolve<CDataStruct>(parentHandle_)) parent->SetDirty(dirty);
 }
 

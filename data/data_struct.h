@@ -70,7 +70,7 @@ class CDataStruct : public CDataObject {
   THandle GetSchemaHandle() const { return schemaHandle_; }
   THandle GetParentHandle() const { return parentHandle_; }
   THandle GetPolymorphicType() const { return polymorphicType_; }
-  bool IsDirty() const { return dirty_; }
+  bool IsDirty() const { return GetClassFlag(); }
 
   // The declared schema structure, or null.
   Schema::CSchemaStruct* GetSchemaStruct() const;
@@ -249,7 +249,6 @@ class CDataStruct : public CDataObject {
   template <class Dom>
   friend class ElementReader;
 
-  bool dirty_ = false;  // first, to fill the padding at the end of the base
   THandle schemaHandle_ = 0;
   THandle parentHandle_ = 0;
   THandle polymorphicType_ = 0;
