@@ -21,6 +21,8 @@ class Probe : public CDataObject {
     if (destroyed_) *destroyed_ = true;
   }
   static bool MatchesKind(ObjectKind kind) { return kind == kKind; }
+  using CDataObject::GetClassFlag;
+  using CDataObject::SetClassFlag;
   void Initialize() override {}
   void ReleaseChildren() override {}
   void BeginUninstate() override {}
@@ -83,6 +85,29 @@ TEST(ObjectRegistry, ServiceStateAndKindDecideWhatResolves) {
   EXPECT_EQ(Registry().FindObject(handle), nullptr);
   Registry().ReinstateObject(handle);
   EXPECT_EQ(Registry().FindObject(handle), field.get());
+}
+
+// The handle, kind, service state and class flag share one word: changing any one of them leaves
+// the others as they were.
+TEST(ObjectRegistry, HeaderPartsChangeIndependently) {
+  ObjectPtr<Enum> object(Database::CreateObject<Enum>());
+  const THandle handle = object->GetHandle();
+  EXPECT_FALSE(object->GetClassFlag());
+  for (const bool flag : {true, false, true}) {
+    object->SetClassFlag(flag);
+    for (const bool inService : {false, true}) {
+      if (inService) {
+        Registry().ReinstateObject(handle);
+      } else {
+        Registry().UninstateObject(handle);
+      }
+      EXPECT_EQ(object->IsInstated(), inService);
+      EXPECT_EQ(object->GetClassFlag(), flag);
+      EXPECT_EQ(object->GetHandle(), handle);
+      EXPECT_EQ(object->GetObjectKind(), ObjectKind::SchemaEnumObject);
+    }
+  }
+  EXPECT_EQ(Database::Resolve<Enum>(handle), object.get());
 }
 
 // Owns children by pointer, as structures own their fields, and counts its destructions.
