@@ -22,6 +22,7 @@ TEST(FastRecordParser, TakesPlainTextsOnlyWhereverTheOddBytesSit) {
       {"&lt;&gt;", true},
       {"&quot;&apos;", true},
       {"\x7f", true},
+      {"\x80\x9f\xff", true},
       {std::string(1, '\0'), false},
       {"\x01", false},
       {"\r", false},
