@@ -63,7 +63,7 @@ class CDataObject {
   bool IsInstated() const { return instated_; }
 
  protected:
-  explicit CDataObject(ObjectKind kind) : kind_(static_cast<uint8_t>(kind) & 0xFFu) {}
+  explicit CDataObject(ObjectKind kind) : kind_(static_cast<uint8_t>(kind)) {}
 
   // One bit of the object's header that its class keeps as it likes; false at first.
   bool GetClassFlag() const { return classFlag_; }
