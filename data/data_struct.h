@@ -35,13 +35,11 @@
 namespace tinyxml2 {
 class XMLNode;
 }  // namespace tinyxml2
-namespace pugi {
-class xml_node;
-}  // namespace pugi
 
 namespace Database {
 
 class CDataRecord;
+struct PlainElement;
 
 class CDataStruct : public CDataObject {
  public:
@@ -130,7 +128,7 @@ class CDataStruct : public CDataObject {
   THandle Load(const std::string& typeName, const tinyxml2::XMLNode* node, const char* filter);
   // Reads a record file's root element as the fast reader parsed it: what Load reads from the
   // same text.
-  THandle LoadElement(const std::string& typeName, const pugi::xml_node& element);
+  THandle LoadElement(const std::string& typeName, const PlainElement* element);
   // The structure's element, named by GetName (the type name when it has none), written into
   // the database's export buffer, which the next export or serialisation overwrites. With a
   // filter only the field of that name is written; emptyWeakPointers writes a single weak pointer

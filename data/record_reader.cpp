@@ -495,7 +495,7 @@ THandle CDataStruct::Load(const std::string& typeName, const XMLNode* node, cons
   return ElementReader<ReferenceDom>::ReadElement(*this, typeName, element, filter);
 }
 
-THandle CDataStruct::LoadElement(const std::string& typeName, const pugi::xml_node& element) {
+THandle CDataStruct::LoadElement(const std::string& typeName, const PlainElement* element) {
   return ElementReader<FastDom>::ReadElement(*this, typeName, element, nullptr);
 }
 

@@ -1,12 +1,12 @@
 // The two document models records are read from, behind one set of calls: the reference XML
-// library's and the fast reader's. The record reader is written once against these calls. An
-// Element or Attribute converts to false when it names nothing; children and siblings are
+// library's and the fast reader's plain documents. The record reader is written once against these
+// calls. An Element or Attribute converts to false when it names nothing; children and siblings are
 // elements only.
 #pragma once
 
 #include <tinyxml2.h>
 
-#include <pugixml.hpp>
+#include <cstring>
 
 namespace Database {
 
@@ -26,26 +26,39 @@ struct ReferenceDom {
   }
 };
 
+// An attribute of a plain document. An element's attributes lie one after another, in the order
+// of the text, and end with one whose name is null.
+struct PlainAttribute {
+  const char* name;
+  const char* value;
+};
+
+// An element of a plain document: its name, its attributes, and its element children as a list.
+struct PlainElement {
+  const char* name;
+  const PlainAttribute* attributes;
+  const PlainElement* firstChild;
+  const PlainElement* nextSibling;
+};
+
 struct FastDom {
-  using Element = pugi::xml_node;
-  using Attribute = pugi::xml_attribute;
+  using Element = const PlainElement*;
+  using Attribute = const PlainAttribute*;
 
-  static const char* Name(Element element) { return element.name(); }
-  static Attribute FirstAttribute(Element element) { return element.first_attribute(); }
-  static Attribute Next(Attribute attribute) { return attribute.next_attribute(); }
-  static const char* NameOf(Attribute attribute) { return attribute.name(); }
-  static const char* ValueOf(Attribute attribute) { return attribute.value(); }
-  static Element FirstChild(Element element) { return ElementFrom(element.first_child()); }
-  static Element NextSibling(Element element) { return ElementFrom(element.next_sibling()); }
-  static Element NextSibling(Element element, const char* name) {
-    return element.next_sibling(name);
+  static const char* Name(Element element) { return element->name; }
+  static Attribute FirstAttribute(Element element) {
+    return element->attributes->name ? element->attributes : nullptr;
   }
-
- private:
-  // node, or the first element among its following siblings.
-  static Element ElementFrom(Element node) {
-    while (node && node.type() != pugi::node_element) node = node.next_sibling();
-    return node;
+  static Attribute Next(Attribute attribute) { return attribute[1].name ? attribute + 1 : nullptr; }
+  static const char* NameOf(Attribute attribute) { return attribute->name; }
+  static const char* ValueOf(Attribute attribute) { return attribute->value; }
+  static Element FirstChild(Element element) { return element->firstChild; }
+  static Element NextSibling(Element element) { return element->nextSibling; }
+  static Element NextSibling(Element element, const char* name) {
+    for (element = element->nextSibling; element; element = element->nextSibling) {
+      if (std::strcmp(element->name, name) == 0) return element;
+    }
+    return nullptr;
   }
 };
 

@@ -1,7 +1,9 @@
 #include "frame/fast_record_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -95,75 +97,183 @@ bool IsPlain(std::string_view text) {
   return true;
 }
 
-bool HasRepeatedAttributeSlowly(pugi::xml_node element) {
-  for (pugi::xml_attribute at = element.first_attribute(); at; at = at.next_attribute()) {
-    for (pugi::xml_attribute later = at.next_attribute(); later; later = later.next_attribute()) {
-      if (std::strcmp(at.name(), later.name()) == 0) return true;
-    }
-  }
-  return false;
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+bool IsNameChar(char c) { return StartsName(c) || (c >= '0' && c <= '9') || c == '.' || c == '-'; }
+
+// The end of the name that starts at at.
+char* NameEnd(char* at) {
+  while (IsNameChar(*at)) ++at;
+  return at;
 }
 
-bool HasRepeatedAttribute(pugi::xml_node element) {
-  // The names are gathered first, so that the pairs are compared without walking the list again.
-  std::array<const char*, 32> names;
-  size_t count = 0;
-  for (pugi::xml_attribute at = element.first_attribute(); at; at = at.next_attribute()) {
-    if (count == names.size()) return HasRepeatedAttributeSlowly(element);
-    names[count++] = at.name();
+// Replaces the named entities of the value [begin, end) by their characters, in place, and ends
+// the value with a null. False when an '&' starts none of them.
+bool DecodeValue(char* begin, char* end) {
+  char* out = static_cast<char*>(std::memchr(begin, '&', static_cast<size_t>(end - begin)));
+  if (!out) {
+    *end = '\0';
+    return true;
   }
-  for (size_t first = 0; first < count; ++first) {
-    for (size_t second = first + 1; second < count; ++second) {
-      if (names[first][0] == names[second][0] && std::strcmp(names[first], names[second]) == 0) {
-        return true;
-      }
-    }
-  }
-  return false;
-}
-
-// True when no element of the tree repeats an attribute name and none nests beyond the limit:
-// the reference parser refuses both.
-bool KeepsReferenceLimits(pugi::xml_node root) {
-  size_t depth = 1;
-  pugi::xml_node node = root;
-  while (node) {
-    if (node.type() == pugi::node_element && HasRepeatedAttribute(node)) return false;
-    if (pugi::xml_node child = node.first_child()) {
-      if (++depth > kDepthLimit) return false;
-      node = child;
+  struct Entity {
+    std::string_view text;
+    char character;
+  };
+  constexpr Entity kEntities[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  for (char* in = out; in < end;) {
+    if (*in != '&') {
+      *out++ = *in++;
       continue;
     }
-    while (node && node != root && !node.next_sibling()) {
-      node = node.parent();
-      --depth;
+    const std::string_view rest(in, static_cast<size_t>(end - in));
+    const Entity* found = nullptr;
+    for (const Entity& entity : kEntities) {
+      if (rest.starts_with(entity.text)) found = &entity;
     }
-    if (!node || node == root) break;
-    node = node.next_sibling();
+    if (!found) return false;
+    *out++ = found->character;
+    in += found->text.size();
   }
+  *out = '\0';
   return true;
+}
+
+bool SameName(const PlainAttribute& a, const PlainAttribute& b) {
+  return a.name[0] == b.name[0] && std::strcmp(a.name, b.name) == 0;
+}
+
+// True when two of the attributes share a name: the reference parser refuses such an element.
+bool HasRepeatedName(const PlainAttribute* first, const PlainAttribute* end) {
+  constexpr ptrdiff_t kPairwiseLimit = 32;
+  if (end - first <= kPairwiseLimit) {
+    for (const PlainAttribute* a = first; a != end; ++a) {
+      for (const PlainAttribute* b = a + 1; b != end; ++b) {
+        if (SameName(*a, *b)) return true;
+      }
+    }
+    return false;
+  }
+  std::vector<const char*> names;
+  names.reserve(static_cast<size_t>(end - first));
+  for (const PlainAttribute* a = first; a != end; ++a) names.push_back(a->name);
+  const auto less = [](const char* a, const char* b) { return std::strcmp(a, b) < 0; };
+  std::sort(names.begin(), names.end(), less);
+  return std::adjacent_find(names.begin(), names.end(), [](const char* a, const char* b) {
+           return std::strcmp(a, b) == 0;
+         }) != names.end();
 }
 
 }  // namespace
 
-pugi::xml_node FastRecordParser::Parse(std::string_view text) {
-  if (!IsPlain(text)) return {};
-  // A line feed after the text is whitespace after the root element to either parser; without
-  // it the fast parser would drop text that runs to the very end, which the reference refuses.
+const PlainElement* FastRecordParser::Parse(std::string_view text) {
+  if (!IsPlain(text)) return nullptr;
   buffer_.assign(text.begin(), text.end());
-  buffer_.push_back('\n');
-  const pugi::xml_parse_result parsed = document_.load_buffer_inplace(
-      buffer_.data(), buffer_.size(), pugi::parse_escapes | pugi::parse_fragment,
-      pugi::encoding_utf8);
-  if (!parsed) return {};
-  const pugi::xml_node root = document_.first_child();
-  if (root.type() != pugi::node_element || root.next_sibling()) return {};
-  return KeepsReferenceLimits(root) ? root : pugi::xml_node();
+  buffer_.push_back('\0');
+  // Every element opens at a '<' of its own and every attribute's name ends at an '=' of its own,
+  // so the lists never outgrow this room and the links between their entries stay valid.
+  const auto opens = static_cast<size_t>(std::count(text.begin(), text.end(), '<'));
+  const auto equals = static_cast<size_t>(std::count(text.begin(), text.end(), '='));
+  elements_.clear();
+  attributes_.clear();
+  elements_.reserve(opens);
+  attributes_.reserve(opens + equals);
+  return ParseElements();
+}
+
+// Reads the attributes after an element's name up to the end of its start tag, at which at is
+// left, and ends them with a null name. False for anything but the plain form of a start tag:
+// attributes after white space, each a name, "=" and a quoted value without '<'.
+bool FastRecordParser::ParseAttributes(char*& at, bool* selfClosing) {
+  const size_t first = attributes_.size();
+  for (;;) {
+    const char* spaceStart = at;
+    while (IsSpace(*at)) ++at;
+    if (*at == '>') {
+      ++at;
+      *selfClosing = false;
+      break;
+    }
+    if (*at == '/') {
+      if (at[1] != '>') return false;
+      at += 2;
+      *selfClosing = true;
+      break;
+    }
+    if (at == spaceStart || !StartsName(*at)) return false;
+    char* name = at;
+    at = NameEnd(at);
+    if (*at != '=') return false;
+    *at++ = '\0';
+    const char quote = *at;
+    if (quote != '"' && quote != '\'') return false;
+    char* value = ++at;
+    char* end = std::strchr(value, quote);
+    if (!end || std::memchr(value, '<', static_cast<size_t>(end - value))) return false;
+    if (!DecodeValue(value, end)) return false;
+    at = end + 1;
+    attributes_.push_back({name, value});
+  }
+  if (HasRepeatedName(attributes_.data() + first, attributes_.data() + attributes_.size())) {
+    return false;
+  }
+  attributes_.push_back({nullptr, nullptr});
+  return true;
+}
+
+// Reads the buffer's elements: the root, with nothing but white space between its tags and after
+// it. Null for anything else, and for elements nested beyond the limit.
+const PlainElement* FastRecordParser::ParseElements() {
+  std::array<PlainElement*, kDepthLimit> open;       // the open elements, the root first
+  std::array<PlainElement*, kDepthLimit> lastChild;  // the last child of each open element
+  size_t depth = 0;
+  const PlainElement* root = nullptr;
+  char* at = buffer_.data();
+  for (;;) {
+    if (at[1] == '/') {
+      const char* name = open[depth - 1]->name;
+      const size_t length = std::strlen(name);
+      if (std::strncmp(at + 2, name, length) != 0 || at[2 + length] != '>') return nullptr;
+      at += 3 + length;
+      if (--depth == 0) break;
+    } else {
+      if (depth == kDepthLimit || !StartsName(at[1])) return nullptr;
+      char* name = at + 1;
+      char* nameEnd = NameEnd(name);
+      at = nameEnd;
+      const size_t firstAttribute = attributes_.size();
+      bool selfClosing = false;
+      if (!ParseAttributes(at, &selfClosing)) return nullptr;
+      *nameEnd = '\0';
+      PlainElement& element = elements_.emplace_back(
+          PlainElement{name, &attributes_[firstAttribute], nullptr, nullptr});
+      if (depth == 0) {
+        root = &element;
+      } else if (lastChild[depth - 1]) {
+        lastChild[depth - 1]->nextSibling = &element;
+      } else {
+        open[depth - 1]->firstChild = &element;
+      }
+      if (depth != 0) lastChild[depth - 1] = &element;
+      if (!selfClosing) {
+        open[depth] = &element;
+        lastChild[depth] = nullptr;
+        ++depth;
+      } else if (depth == 0) {
+        break;
+      }
+    }
+    while (IsSpace(*at)) ++at;
+    if (*at != '<') return nullptr;
+  }
+  while (IsSpace(*at)) ++at;
+  return *at == '\0' ? root : nullptr;
 }
 
 void FastRecordParser::Clear() {
-  document_.reset();
   buffer_ = std::vector<char>();
+  elements_ = std::vector<PlainElement>();
+  attributes_ = std::vector<PlainAttribute>();
 }
 
 }  // namespace Database

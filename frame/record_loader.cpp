@@ -45,7 +45,7 @@ void FindRootAttributes(typename Dom::Element root, const char** hash, const cha
 THandle ReadRoot(CDataRecord& record, const char* type, const tinyxml2::XMLElement* root) {
   return record.Load(type, root, nullptr);
 }
-THandle ReadRoot(CDataRecord& record, const char* type, const pugi::xml_node& root) {
+THandle ReadRoot(CDataRecord& record, const char* type, const PlainElement* root) {
   return record.LoadElement(type, root);
 }
 
@@ -94,7 +94,7 @@ bool CDatabase::LoadRecord(const char* path, THandle* out) {
   }
   const std::string_view text = ReadHostFile(path, size);
   if (fastReading_) {
-    if (const pugi::xml_node root = fastParser_.Parse(text)) {
+    if (const PlainElement* root = fastParser_.Parse(text)) {
       return BuildRecord<FastDom>(path, root, out);
     }
   }

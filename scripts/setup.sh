@@ -4,7 +4,7 @@
 #   --bench adds Google Benchmark for TESSELLA_BENCHMARKS; --windows adds the mingw-w64 cross
 #   compilers, wine and the sources that scripts/test-windows.sh builds for the target.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libtinyxml2-dev libpugixml-dev uuid-dev)
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libtinyxml2-dev uuid-dev)
 for option in "$@"; do
   case "$option" in
     --bench) packages+=(libbenchmark-dev) ;;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the library, the host and every test as 64-bit Windows programs into build/windows
 # and runs the whole test suite under wine. Installs what it needs on Debian 12: the mingw-w64
-# compilers, wine, and tinyxml2 and pugixml (from the distribution's source packages) and GoogleTest
-# (from the googletest package's sources) built for the target.
+# compilers, wine, and tinyxml2 (from the distribution's source package) and GoogleTest (from the
+# googletest package's sources) built for the target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -14,9 +14,8 @@ sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 scripts/setup.sh --windows
 
-# tinyxml2 and pugixml for the target, from the Debian source packages of the versions Linux
-# builds use.
-for package in tinyxml2 pugixml; do
+# tinyxml2 for the target, from the Debian source package of the version Linux builds use.
+for package in tinyxml2; do
   [ -f "$deps/prefix/lib/cmake/$package/$package-config.cmake" ] && continue
   if ! apt-get source --print-uris "$package" >/dev/null 2>&1; then
     echo "Adding the Debian source archive to apt's sources"
@@ -37,7 +36,7 @@ SOURCES
   [ -n "$source_dir" ] || { echo "$package sources not found" >&2; exit 1; }
   cmake -S "$source_dir" -B "$deps/$package" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -Dtinyxml2_BUILD_TESTING=OFF \
-    -DPUGIXML_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX="$deps/prefix" >/dev/null
+    -DCMAKE_INSTALL_PREFIX="$deps/prefix" >/dev/null
   cmake --build "$deps/$package" -j2 --target install >/dev/null
 done
 
