@@ -57,10 +57,14 @@ uint32_t StopBits16(const char* data) {
 #endif
 
 // True when the stop byte at position at leaves the text plain: a '<' that opens no comment,
-// declaration or processing instruction, or an '&' that starts one of the five named entities.
-bool PlainAtStop(std::string_view text, size_t at) {
+// declaration or processing instruction, which is counted in tags, or an '&' that starts one of
+// the five named entities.
+bool PlainAtStop(std::string_view text, size_t at, size_t* tags) {
   const std::string_view rest = text.substr(at + 1);
-  if (text[at] == '<') return !rest.starts_with('!') && !rest.starts_with('?');
+  if (text[at] == '<') {
+    ++*tags;
+    return !rest.starts_with('!') && !rest.starts_with('?');
+  }
   if (text[at] != '&') return false;
   constexpr std::string_view kEntities[] = {"amp;", "lt;", "gt;", "quot;", "apos;"};
   for (const std::string_view entity : kEntities) {
@@ -71,14 +75,17 @@ bool PlainAtStop(std::string_view text, size_t at) {
 
 // True when the text has the plain form: an element first, no control characters but tab and
 // line feed, no comment, declaration, processing instruction or character section, and no
-// entity references but the five named ones. Sixteen or eight bytes are tested at a time.
-bool IsPlain(std::string_view text) {
+// entity references but the five named ones. Sixteen or eight bytes are tested at a time. The
+// tags of a plain text, opening and closing ones, are counted in tags.
+bool IsPlain(std::string_view text, size_t* tags) {
   if (text.size() < 2 || text[0] != '<' || !StartsName(text[1])) return false;
   size_t at = 0;
 #ifdef TESSELLA_PLAIN_SCAN_SSE2
   for (; text.size() - at >= 16; at += 16) {
     for (uint32_t stops = StopBits16(text.data() + at); stops != 0; stops &= stops - 1) {
-      if (!PlainAtStop(text, at + static_cast<size_t>(std::countr_zero(stops)))) return false;
+      if (!PlainAtStop(text, at + static_cast<size_t>(std::countr_zero(stops)), tags)) {
+        return false;
+      }
     }
   }
 #endif
@@ -88,11 +95,11 @@ bool IsPlain(std::string_view text) {
     for (uint64_t stops = StopBytes(word); stops != 0; stops &= stops - 1) {
       size_t index = static_cast<size_t>(std::countr_zero(stops)) / 8;
       if constexpr (std::endian::native == std::endian::big) index = sizeof word - 1 - index;
-      if (!PlainAtStop(text, at + index)) return false;
+      if (!PlainAtStop(text, at + index, tags)) return false;
     }
   }
   for (; at < text.size(); ++at) {
-    if (kStops[static_cast<unsigned char>(text[at])] && !PlainAtStop(text, at)) return false;
+    if (kStops[static_cast<unsigned char>(text[at])] && !PlainAtStop(text, at, tags)) return false;
   }
   return true;
 }
@@ -167,18 +174,26 @@ bool HasRepeatedName(const PlainAttribute* first, const PlainAttribute* end) {
 }  // namespace
 
 const PlainElement* FastRecordParser::Parse(std::string_view text) {
-  if (!IsPlain(text)) return nullptr;
+  size_t tags = 0;
+  if (!IsPlain(text, &tags)) return nullptr;
   buffer_.assign(text.begin(), text.end());
   buffer_.push_back('\0');
-  // Every element opens at a '<' of its own and every attribute's name ends at an '=' of its own,
-  // so the lists never outgrow this room and the links between their entries stay valid.
-  const auto opens = static_cast<size_t>(std::count(text.begin(), text.end(), '<'));
-  const auto equals = static_cast<size_t>(std::count(text.begin(), text.end(), '='));
+  // Every element opens at a tag of its own, so the elements never outgrow this room and the
+  // links between them stay valid.
   elements_.clear();
   attributes_.clear();
-  elements_.reserve(opens);
-  attributes_.reserve(opens + equals);
-  return ParseElements();
+  elements_.reserve(tags);
+  const PlainElement* root = ParseElements();
+  if (!root) return nullptr;
+  // The attributes may have moved as they grew: each element is given its run only now. The runs
+  // lie in the order of the elements, each ending at a null name.
+  const PlainAttribute* run = attributes_.data();
+  for (PlainElement& element : elements_) {
+    element.attributes = run;
+    while (run->name) ++run;
+    ++run;
+  }
+  return root;
 }
 
 // Reads the attributes after an element's name up to the end of its start tag, at which at is
@@ -241,12 +256,12 @@ const PlainElement* FastRecordParser::ParseElements() {
       char* name = at + 1;
       char* nameEnd = NameEnd(name);
       at = nameEnd;
-      const size_t firstAttribute = attributes_.size();
       bool selfClosing = false;
-      if (!ParseAttributes(at, &selfClosing)) return nullptr;
+      if (!ParseAttributes(at, &selfClosing) || elements_.size() == elements_.capacity()) {
+        return nullptr;
+      }
       *nameEnd = '\0';
-      PlainElement& element = elements_.emplace_back(
-          PlainElement{name, &attributes_[firstAttribute], nullptr, nullptr});
+      PlainElement& element = elements_.emplace_back(PlainElement{name, nullptr, nullptr, nullptr});
       if (depth == 0) {
         root = &element;
       } else if (lastChild[depth - 1]) {
