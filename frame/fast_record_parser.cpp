@@ -19,7 +19,25 @@ namespace {
 // refuses texts that nest beyond a limit above it.
 constexpr size_t kDepthLimit = 64;
 
-bool StartsName(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+// What each byte can be in the plain form's markup.
+enum ByteClass : uint8_t { kSpace = 1, kNameStart = 2, kNameByte = 4 };
+constexpr std::array<uint8_t, 256> kByteClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (size_t c = 0; c < classes.size(); ++c) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    const bool other = (c >= '0' && c <= '9') || c == '.' || c == '-';
+    classes[c] =
+        static_cast<uint8_t>((c == ' ' || c == '\t' || c == '\n' ? kSpace : 0) |
+                             (letter ? kNameStart | kNameByte : 0) | (other ? kNameByte : 0));
+  }
+  return classes;
+}();
+
+bool IsA(char c, ByteClass byteClass) {
+  return (kByteClasses[static_cast<unsigned char>(c)] & byteClass) != 0;
+}
+
+bool StartsName(char c) { return IsA(c, kNameStart); }
 
 // Bytes the plain form scan stops at: control characters but tab and line feed, '<' and '&'.
 constexpr std::array<bool, 256> kStops = [] {
@@ -104,24 +122,51 @@ bool IsPlain(std::string_view text, size_t* tags) {
   return true;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+// Bytes after the text that the parse may read; they are all null.
+constexpr size_t kPadding = sizeof(uint64_t);
 
-bool IsNameChar(char c) { return StartsName(c) || (c >= '0' && c <= '9') || c == '.' || c == '-'; }
-
-// The end of the name that starts at at.
-char* NameEnd(char* at) {
-  while (IsNameChar(*at)) ++at;
+// The first byte at or after at that is not white space. Runs of spaces (indentation) are
+// skipped a word at a time, which may read up to kPadding bytes past the end of the text.
+char* SkipSpace(char* at) {
+  for (;;) {
+    uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    if (word != Repeat(' ')) break;
+    at += sizeof word;
+  }
+  while (IsA(*at, kSpace)) ++at;
   return at;
 }
 
-// Replaces the named entities of the value [begin, end) by their characters, in place, and ends
-// the value with a null. False when an '&' starts none of them.
+// The end of the name that starts at at.
+char* NameEnd(char* at) {
+  while (IsA(*at, kNameByte)) ++at;
+  return at;
+}
+
+// Bytes that end the scan of an attribute value: either quote, '<', '&' and the null after the
+// text.
+constexpr std::array<bool, 256> kValueStops = [] {
+  std::array<bool, 256> stops{};
+  stops['"'] = stops['\''] = stops['<'] = stops['&'] = stops['\0'] = true;
+  return stops;
+}();
+
+// The closing quote of the value that starts at value, or null when the value holds a '<' or the
+// text ends first. Tells in *hasEntity whether the value holds an '&'.
+char* ValueEnd(char* value, char quote, bool* hasEntity) {
+  for (char* at = value;; ++at) {
+    while (!kValueStops[static_cast<unsigned char>(*at)]) ++at;
+    if (*at == quote) return at;
+    if (*at == '<' || *at == '\0') return nullptr;
+    if (*at == '&') *hasEntity = true;
+  }
+}
+
+// Replaces the named entities of the value [begin, end), which holds an '&', by their
+// characters, in place, and ends the value with a null. False when an '&' starts none of them.
 bool DecodeValue(char* begin, char* end) {
   char* out = static_cast<char*>(std::memchr(begin, '&', static_cast<size_t>(end - begin)));
-  if (!out) {
-    *end = '\0';
-    return true;
-  }
   struct Entity {
     std::string_view text;
     char character;
@@ -177,7 +222,7 @@ const PlainElement* FastRecordParser::Parse(std::string_view text) {
   size_t tags = 0;
   if (!IsPlain(text, &tags)) return nullptr;
   buffer_.assign(text.begin(), text.end());
-  buffer_.push_back('\0');
+  buffer_.resize(buffer_.size() + kPadding, '\0');
   // Every element opens at a tag of its own, so the elements never outgrow this room and the
   // links between them stay valid.
   elements_.clear();
@@ -203,7 +248,7 @@ bool FastRecordParser::ParseAttributes(char*& at, bool* selfClosing) {
   const size_t first = attributes_.size();
   for (;;) {
     const char* spaceStart = at;
-    while (IsSpace(*at)) ++at;
+    while (IsA(*at, kSpace)) ++at;
     if (*at == '>') {
       ++at;
       *selfClosing = false;
@@ -223,9 +268,14 @@ bool FastRecordParser::ParseAttributes(char*& at, bool* selfClosing) {
     const char quote = *at;
     if (quote != '"' && quote != '\'') return false;
     char* value = ++at;
-    char* end = std::strchr(value, quote);
-    if (!end || std::memchr(value, '<', static_cast<size_t>(end - value))) return false;
-    if (!DecodeValue(value, end)) return false;
+    bool hasEntity = false;
+    char* end = ValueEnd(value, quote, &hasEntity);
+    if (!end) return false;
+    if (hasEntity) {
+      if (!DecodeValue(value, end)) return false;
+    } else {
+      *end = '\0';
+    }
     at = end + 1;
     attributes_.push_back({name, value});
   }
@@ -241,14 +291,16 @@ bool FastRecordParser::ParseAttributes(char*& at, bool* selfClosing) {
 const PlainElement* FastRecordParser::ParseElements() {
   std::array<PlainElement*, kDepthLimit> open;       // the open elements, the root first
   std::array<PlainElement*, kDepthLimit> lastChild;  // the last child of each open element
+  std::array<size_t, kDepthLimit> nameLength;        // the length of each open element's name
   size_t depth = 0;
   const PlainElement* root = nullptr;
   char* at = buffer_.data();
   for (;;) {
     if (at[1] == '/') {
-      const char* name = open[depth - 1]->name;
-      const size_t length = std::strlen(name);
-      if (std::strncmp(at + 2, name, length) != 0 || at[2 + length] != '>') return nullptr;
+      const size_t length = nameLength[depth - 1];
+      if (std::strncmp(at + 2, open[depth - 1]->name, length) != 0 || at[2 + length] != '>') {
+        return nullptr;
+      }
       at += 3 + length;
       if (--depth == 0) break;
     } else {
@@ -273,15 +325,16 @@ const PlainElement* FastRecordParser::ParseElements() {
       if (!selfClosing) {
         open[depth] = &element;
         lastChild[depth] = nullptr;
+        nameLength[depth] = static_cast<size_t>(nameEnd - name);
         ++depth;
       } else if (depth == 0) {
         break;
       }
     }
-    while (IsSpace(*at)) ++at;
+    at = SkipSpace(at);
     if (*at != '<') return nullptr;
   }
-  while (IsSpace(*at)) ++at;
+  at = SkipSpace(at);
   return *at == '\0' ? root : nullptr;
 }
 
