@@ -1,7 +1,5 @@
 #include "data/url.h"
 
-#include <vector>
-
 #include "base/split_string.h"
 #include "data/data_record.h"
 #include "data/data_struct.h"
@@ -59,19 +57,25 @@ std::string BuildURL(const CDataStruct& structure) {
 }
 
 TDataStructHandle ResolveURL(const CDataRecord& record, std::string_view url) {
-  const std::vector<std::string> segments = SplitString(url, ".", "");
-  if (segments.empty()) return 0;
   const CDataStruct* current = &record;
-  for (const std::string& segment : segments) {
-    const std::vector<std::string> parts = SplitString(segment, "[", "");
-    const bool hasIndex = parts.size() == 2;
+  bool anySegment = false;
+  ForEachToken(url, ".", "", [&](std::string_view segment) {
+    anySegment = true;
+    // A segment of exactly two parts around '[' names an array element.
+    std::string_view parts[2];
+    size_t partCount = 0;
+    ForEachToken(segment, "[", "", [&](std::string_view part) {
+      if (partCount < 2) parts[partCount] = part;
+      return ++partCount <= 2;
+    });
+    const bool hasIndex = partCount == 2;
     const CDataField* field = current->FindField(hasIndex ? parts[0] : segment);
-    if (!field) continue;
-    const int32_t index = hasIndex ? ParseAtoi(parts[1].c_str()) : 0;
+    if (!field) return true;
+    const int32_t index = hasIndex ? ParseAtoi(std::string(parts[1]).c_str()) : 0;
     current = Resolve<CDataStruct>(Select(*field, hasIndex, index));
-    if (!current) return 0;
-  }
-  return current->GetHandle();
+    return current != nullptr;
+  });
+  return anySegment && current ? current->GetHandle() : 0;
 }
 
 }  // namespace Database

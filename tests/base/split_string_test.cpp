@@ -23,6 +23,8 @@ const Case kCases[] = {
     {"only separators", "   \t ", kSchemaSplit, kSchemaSilent, ""},
     {"silent set empty keeps no split byte", "a;b;;c", ";", "", "a|b|c|"},
     {"unterminated quote runs to the end", "x \"a;b", ";", "", "x \"a;b|"},
+    {"quotes keep split bytes and end at a line feed", "a\"b;c\"d;e\"f\ng;h", ";", "",
+     "a\"b;c\"d|e\"f|g|h|"},
     {"lines keep no empty tokens", "one\n\n\nfour\n", "\n", "", "one|four|"},
     {"split byte outside silent set with silent set given", "a.b[2].c", ".[]", "[",
      "a|.|b|2|]|.|c|"},
