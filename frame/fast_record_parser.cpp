@@ -131,11 +131,14 @@ char* SkipSpace(char* at) {
   for (;;) {
     uint64_t word;
     std::memcpy(&word, at, sizeof word);
-    if (word != Repeat(' ')) break;
-    at += sizeof word;
+    if (word == Repeat(' ')) {
+      at += sizeof word;
+    } else if (IsA(*at, kSpace)) {
+      ++at;
+    } else {
+      return at;
+    }
   }
-  while (IsA(*at, kSpace)) ++at;
-  return at;
 }
 
 // The end of the name that starts at at.
