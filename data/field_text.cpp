@@ -1,9 +1,11 @@
 #include "data/field_text.h"
 
 #include <charconv>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace Database {
 
@@ -21,7 +23,15 @@ bool ReadMagnitude(const char* text, uint64_t* magnitude) {
   const char* end = text;
   while (*end >= '0' && *end <= '9') ++end;
   if (end == text) return false;
-  if (std::from_chars(text, end, *magnitude).ec != std::errc{}) {
+  // Up to 19 digits cannot overflow, and are summed directly.
+  constexpr std::ptrdiff_t kSafeDigits = std::numeric_limits<uint64_t>::digits10;
+  if (end - text <= kSafeDigits) {
+    uint64_t value = 0;
+    for (const char* digit = text; digit != end; ++digit) {
+      value = value * 10 + static_cast<uint64_t>(*digit - '0');
+    }
+    *magnitude = value;
+  } else if (std::from_chars(text, end, *magnitude).ec != std::errc{}) {
     *magnitude = std::numeric_limits<uint64_t>::max();
   }
   return true;
