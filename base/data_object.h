@@ -59,7 +59,11 @@ class CDataObject {
   static constexpr THandle kMaxHandle = (THandle{1} << kHandleBits) - 1;
 
   ObjectKind GetObjectKind() const { return static_cast<ObjectKind>(kind_); }
-  THandle GetHandle() const { return handle_; }
+  // The object's handle. An object adopted without one (ObjectRegistry::AdoptObject) is given
+  // the next handle on first asking, which throws std::bad_alloc when no memory is left for it.
+  THandle GetHandle() const { return handle_ != 0 ? handle_ : HandleOnDemand(); }
+  // Whether the object has a handle yet; asking does not give it one.
+  bool HasHandle() const { return handle_ != 0; }
   bool IsInstated() const { return instated_; }
 
  protected:
@@ -71,6 +75,8 @@ class CDataObject {
 
  private:
   friend class ObjectRegistry;
+
+  THandle HandleOnDemand() const;
 
   // The handle, kind and flags share one word: a database holds millions of objects.
   uint64_t handle_ : kHandleBits = 0;

@@ -1,5 +1,6 @@
 #include "base/object_registry.h"
 
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -14,6 +15,32 @@ ObjectRegistry::~ObjectRegistry() {
 }
 
 void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
+  // The handle comes first, so that the lifecycle steps see it; when a step fails, the slot is
+  // emptied again and the handle stays unused.
+  GiveHandle(object);
+  try {
+    StartLifecycle(object, createOutOfService);
+  } catch (...) {
+    const THandle handle = object.handle_;
+    pages_[handle >> kPageBits]->slots[handle & (kPageSlots - 1)] = nullptr;
+    --pages_[handle >> kPageBits]->live;
+    RetireIfEmpty(handle >> kPageBits);
+    object.handle_ = 0;
+    throw;
+  }
+}
+
+void ObjectRegistry::StartLifecycle(CDataObject& object, bool createOutOfService) {
+  object.instated_ = false;
+  object.Initialize();
+  if (!createOutOfService) {
+    object.BeginInstate();
+    object.instated_ = true;
+    object.EndInstate();
+  }
+}
+
+void ObjectRegistry::GiveHandle(CDataObject& object) {
   // The slot is made first: when that fails for want of memory, nothing has changed.
   const THandle handle = nextHandle_;
   if (handle > CDataObject::kMaxHandle) throw std::bad_alloc();
@@ -29,33 +56,45 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
     }
     page->slots.fill(nullptr);
   }
-  object.instated_ = false;
-  object.Initialize();
-  if (!createOutOfService) {
-    object.BeginInstate();
-    object.instated_ = true;
-    object.EndInstate();
-  }
   ++nextHandle_;
   object.handle_ = handle & CDataObject::kMaxHandle;
   page->slots[handle & (kPageSlots - 1)] = &object;
   ++page->live;
 }
 
+THandle CDataObject::HandleOnDemand() const {
+  // Giving a handle changes no state a reader of the object can see but the handle itself.
+  ObjectRegistry::Instance().GiveHandle(const_cast<CDataObject&>(*this));
+  return handle_;
+}
+
 void ObjectRegistry::UninstateObject(THandle handle) {
-  if (CDataObject* object = FindObjectAnyState(handle)) {
-    object->BeginUninstate();
-    object->instated_ = false;
-    object->EndUninstate();
-  }
+  if (CDataObject* object = FindObjectAnyState(handle)) UninstateObject(*object);
 }
 
 void ObjectRegistry::ReinstateObject(THandle handle) {
-  if (CDataObject* object = FindObjectAnyState(handle)) {
-    object->BeginInstate();
-    object->instated_ = true;
-    object->EndInstate();
+  if (CDataObject* object = FindObjectAnyState(handle)) ReinstateObject(*object);
+}
+
+void ObjectRegistry::UninstateObject(CDataObject& object) {
+  object.BeginUninstate();
+  object.instated_ = false;
+  object.EndUninstate();
+}
+
+void ObjectRegistry::ReinstateObject(CDataObject& object) {
+  object.BeginInstate();
+  object.instated_ = true;
+  object.EndInstate();
+}
+
+void ObjectRegistry::DestroyObject(CDataObject& object) {
+  if (object.HasHandle()) {
+    DestroyObject(object.GetHandle());
+    return;
   }
+  object.ReleaseChildren();
+  std::unique_ptr<CDataObject> destroyed(&object);
 }
 
 void ObjectRegistry::DestroyObject(THandle handle) {
@@ -81,8 +120,32 @@ void ObjectRegistry::RetireIfEmpty(THandle index) {
   }
 }
 
+namespace {
+// Asks for memory ahead of the objects a sweep destroys. Objects are made, and swept, mostly in
+// the order of their addresses, and their destructors read what lies after them (the objects
+// they own, which have no handle and so come up in no slot), so the window runs a fixed distance
+// ahead of the latest object; it starts again wherever the sweep jumps elsewhere.
+class SweepPrefetcher {
+ public:
+  void Ahead(const void* object) {
+    const auto at = reinterpret_cast<uintptr_t>(object);
+    if (next_ == 0 || at > next_ || next_ - at > 2 * kDistance) next_ = at;
+    for (; next_ < at + kDistance; next_ += kLine) {
+      __builtin_prefetch(reinterpret_cast<const void*>(next_));
+    }
+  }
+
+ private:
+  static constexpr uintptr_t kLine = 64;
+  static constexpr uintptr_t kDistance = 8192;
+  uintptr_t next_ = 0;  // the first address not asked for yet
+};
+}  // namespace
+
 void ObjectRegistry::DestroyArenaObjects(ObjectArena& arena) {
+  SweepPrefetcher prefetcher;
   sweptArena_ = &arena;
+  sweptWithoutHandle_ = 0;
   arena.MarkTornDown();
   size_t destroyed = 0;
   for (THandle index = 0; index < pages_.size(); ++index) {
@@ -92,6 +155,7 @@ void ObjectRegistry::DestroyArenaObjects(ObjectArena& arena) {
     for (THandle slot = 0; page && page->live > 0 && slot < kPageSlots; ++slot) {
       CDataObject* object = page->slots[slot];
       if (!object || &ObjectArena::Of(object) != &arena) continue;
+      prefetcher.Ahead(object);
       page->slots[slot] = nullptr;
       --page->live;
       object->~CDataObject();
@@ -100,7 +164,7 @@ void ObjectRegistry::DestroyArenaObjects(ObjectArena& arena) {
     RetireIfEmpty(index);
   }
   sweptArena_ = nullptr;
-  arena.AbandonPieces(destroyed);
+  arena.AbandonPieces(destroyed + sweptWithoutHandle_);
 }
 
 void LogOutOfMemory() {

@@ -1,7 +1,8 @@
 // The process-wide map from handle to object. Handles are taken from a counter that starts at 1
 // and is never reset, so the registry is a table indexed by handle: a destroyed object leaves an
 // empty slot behind and its handle is never given out again. The registry owns nothing; an
-// object's owner destroys it through DestroyObject (or holds it in an ObjectPtr that does).
+// object's owner destroys it through DestroyObject (or holds it in an ObjectPtr that does). An
+// object may also be adopted without a handle and given one the first time it is asked for.
 //
 // The table is kept in pages of fixed size: growing it never moves the slots already filled, and
 // a page whose objects are all destroyed is emptied and reused for new handles, so the registry
@@ -41,6 +42,17 @@ class ObjectRegistry {
     return object.release();
   }
 
+  // What RegisterObject does but for the handle: the object gets one when it is first asked for
+  // (CDataObject::GetHandle), so that objects a host seldom names by handle, the fields among
+  // them, take no slot until then. The caller becomes the object's owner and destroys it through
+  // DestroyObject(CDataObject&) or an ObjectPtr.
+  template <class T>
+  T* AdoptObject(std::unique_ptr<T> object, bool createOutOfService = false) {
+    static_assert(std::is_base_of_v<CDataObject, T>);
+    StartLifecycle(*object, createOutOfService);
+    return object.release();
+  }
+
   // The object when the handle names a live object in service; null otherwise.
   CDataObject* FindObject(THandle handle) const {
     CDataObject* object = FindObjectAnyState(handle);
@@ -54,22 +66,33 @@ class ObjectRegistry {
 
   // Takes the object out of service (it stays alive); nothing when no live object.
   void UninstateObject(THandle handle);
+  void UninstateObject(CDataObject& object);
   // Puts the object back in service; nothing when no live object.
   void ReinstateObject(THandle handle);
+  void ReinstateObject(CDataObject& object);
   // Releases the object's children, destroys it and empties its slot; nothing when no live
   // object.
   void DestroyObject(THandle handle);
+  // The same for a live object, with or without a handle.
+  void DestroyObject(CDataObject& object);
   // What an owning pointer does to its object: DestroyObject, except while the object's arena is
-  // being torn down, when the sweep destroys it. The arena is found from the object's address
-  // alone: an object the sweep has destroyed already is not read.
+  // being torn down. The sweep then destroys the objects with handles; one without a handle is
+  // destroyed here, by its destructor alone, since the sweep cannot find it. The arena is found
+  // from the object's address alone: an object the sweep has destroyed already is not read.
   void DestroyOwned(CDataObject& object) {
-    if (sweptArena_ && &ObjectArena::Of(&object) == sweptArena_) return;
-    DestroyObject(object.GetHandle());
+    if (!sweptArena_ || &ObjectArena::Of(&object) != sweptArena_) {
+      DestroyObject(object);
+    } else if (!object.HasHandle()) {
+      object.~CDataObject();
+      ++sweptWithoutHandle_;
+    }
   }
   // Destroys every registered object allocated from the arena, in handle order, and empties
   // their slots: one pass over the table instead of a walk of every tree. Each object is
   // destroyed once, by its destructor alone; owning pointers between those objects let go
-  // without destroying, and the objects' memory is left to the arena, freed with it. Expects
+  // without destroying (an object without a handle is destroyed by its owner's pointer), and the
+  // objects' memory is left to the arena, freed with it. Every object of the arena without a
+  // handle must be owned by one with a handle, directly or through others. Expects
   // that nothing outside the arena owns one of its objects, or will use one: owning pointers to
   // them kept elsewhere must be released, not reset. Never allocates.
   void DestroyArenaObjects(ObjectArena& arena);
@@ -86,6 +109,12 @@ class ObjectRegistry {
   ObjectRegistry() = default;
   ~ObjectRegistry();
   void Enter(CDataObject& object, bool createOutOfService);
+  // Initializes the object and instates it unless createOutOfService.
+  static void StartLifecycle(CDataObject& object, bool createOutOfService);
+  // Gives the object the next handle and fills its slot; throws std::bad_alloc, with nothing
+  // changed, when no memory is left for the slot or no handle is left.
+  void GiveHandle(CDataObject& object);
+  friend class CDataObject;
   // The page holding the handle's slot; null when no object of that page is alive.
   Page* PageOf(THandle handle) const {
     const THandle index = handle >> kPageBits;
@@ -97,6 +126,7 @@ class ObjectRegistry {
 
   THandle nextHandle_ = 1;             // 0 names no object
   ObjectArena* sweptArena_ = nullptr;  // the arena DestroyArenaObjects is tearing down
+  size_t sweptWithoutHandle_ = 0;      // objects without a handle destroyed during that sweep
   std::vector<std::unique_ptr<Page>> pages_;
   // Emptied pages, reused before new ones. Chained through the pages themselves, so that taking
   // a page out of use never allocates.

@@ -30,13 +30,14 @@ constexpr LogSite kResolveNullSite{"DataFieldTypes", 51,
 const std::string kEmptyText;
 
 // Fields are most of a database's objects: a single number costs the vtable, the object's header
-// word, the parent and schema handles and the element array with its inline element.
+// word, the parent and schema handles and the element array with its inline element. A field
+// takes a registry slot only once its handle is asked for.
 static_assert(sizeof(CDataField_Int32) <= 6 * sizeof(uint64_t));
 
 template <class Field>
 ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService, ObjectArena* arena) {
   return ObjectPtr<CDataField>(
-      ObjectRegistry::Instance().RegisterObject(MakeObject<Field>(arena, schema), outOfService));
+      ObjectRegistry::Instance().AdoptObject(MakeObject<Field>(arena, schema), outOfService));
 }
 
 }  // namespace

@@ -114,12 +114,12 @@ void CDataStruct::BeginUninstate() {
   });
   // The fields go with their structure, so that a host holding a field handle of a removed
   // structure cannot reach it.
-  for (const FieldEntry& entry : fields_) registry.UninstateObject(entry.field->GetHandle());
+  for (const FieldEntry& entry : fields_) registry.UninstateObject(*entry.field);
 }
 
 void CDataStruct::EndInstate() {
   ObjectRegistry& registry = ObjectRegistry::Instance();
-  for (const FieldEntry& entry : fields_) registry.ReinstateObject(entry.field->GetHandle());
+  for (const FieldEntry& entry : fields_) registry.ReinstateObject(*entry.field);
   CDataRecord* record = GetRecord();
   if (record && record != this) record->AddPointableStructure(GetHandle());
   ForEachOwnedHandle([&](const FieldEntry&, THandle handle) {

@@ -16,9 +16,9 @@ using Database::THandle;
 template <ObjectKind kKind>
 class Probe : public CDataObject {
  public:
-  explicit Probe(bool* destroyed = nullptr) : CDataObject(kKind), destroyed_(destroyed) {}
+  explicit Probe(int* destructions = nullptr) : CDataObject(kKind), destructions_(destructions) {}
   ~Probe() override {
-    if (destroyed_) *destroyed_ = true;
+    if (destructions_) ++*destructions_;
   }
   static bool MatchesKind(ObjectKind kind) { return kind == kKind; }
   using CDataObject::GetClassFlag;
@@ -31,7 +31,7 @@ class Probe : public CDataObject {
   void EndInstate() override {}
 
  private:
-  bool* destroyed_;
+  int* destructions_;
 };
 using Field = Probe<ObjectKind::DataFieldObject>;
 using Enum = Probe<ObjectKind::SchemaEnumObject>;
@@ -61,11 +61,11 @@ TEST(ObjectRegistry, HandlesAreSequentialAndNeverReused) {
     EXPECT_EQ(Registry().FindObject(unknown), nullptr) << unknown;
   }
   // Destroying calls the destructor; registry operations on a destroyed handle do nothing.
-  bool destroyed = false;
+  int destroyed = 0;
   ObjectPtr<Field> a(Database::CreateObject<Field>(&destroyed));
   const THandle dead = a->GetHandle();
   a.reset();
-  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(destroyed, 1);
   Registry().DestroyObject(dead);
   Registry().UninstateObject(dead);
   Registry().ReinstateObject(dead);
@@ -85,6 +85,54 @@ TEST(ObjectRegistry, ServiceStateAndKindDecideWhatResolves) {
   EXPECT_EQ(Registry().FindObject(handle), nullptr);
   Registry().ReinstateObject(handle);
   EXPECT_EQ(Registry().FindObject(handle), field.get());
+}
+
+// An adopted object takes no handle until one is asked for, and then the next one; it goes in and
+// out of service, and is destroyed, with or without a handle.
+TEST(ObjectRegistry, AdoptedObjectsTakeAHandleOnlyWhenAsked) {
+  int destroyed = 0;
+  const THandle next = Registry().NextHandle();
+  ObjectPtr<Field> field(Registry().AdoptObject(std::make_unique<Field>(&destroyed), true));
+  EXPECT_FALSE(field->HasHandle());
+  EXPECT_FALSE(field->IsInstated());
+  Registry().ReinstateObject(*field);
+  EXPECT_TRUE(field->IsInstated());
+  EXPECT_EQ(Registry().NextHandle(), next);
+  const THandle handle = field->GetHandle();
+  EXPECT_EQ(handle, next);
+  EXPECT_EQ(field->GetHandle(), handle);
+  EXPECT_EQ(Database::Resolve<Field>(handle), field.get());
+  Registry().UninstateObject(*field);
+  EXPECT_EQ(Registry().FindObject(handle), nullptr);
+  field.reset();
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(Registry().FindObjectAnyState(handle), nullptr);
+
+  for (const bool byOwningPointer : {false, true}) {
+    int gone = 0;
+    Field* unnamed = Registry().AdoptObject(std::make_unique<Field>(&gone));
+    if (byOwningPointer) {
+      ObjectPtr<Field>{unnamed}.reset();
+    } else {
+      Registry().DestroyObject(*unnamed);
+    }
+    EXPECT_EQ(gone, 1) << byOwningPointer;
+  }
+  EXPECT_EQ(Registry().NextHandle(), handle + 1);
+}
+
+// A lifecycle step that asks for the object's handle while it is being registered gets the handle
+// it is registered under, not a second one.
+TEST(ObjectRegistry, LifecycleStepsSeeTheHandleBeingGiven) {
+  struct AsksForItsHandle : Field {
+    void EndInstate() override { seen = GetHandle(); }
+    THandle seen = 0;
+  };
+  const THandle next = Registry().NextHandle();
+  ObjectPtr<AsksForItsHandle> object(Database::CreateObject<AsksForItsHandle>());
+  EXPECT_EQ(object->seen, next);
+  EXPECT_EQ(object->GetHandle(), next);
+  EXPECT_EQ(Registry().NextHandle(), next + 1);
 }
 
 // The handle, kind, service state and class flag share one word: changing any one of them leaves
@@ -122,7 +170,8 @@ class Owner : public Probe<ObjectKind::DataStructObject> {
 };
 
 // Tearing an arena down destroys each of its objects once, across several pages of the table:
-// children in the arena are left to the sweep, a child in another arena goes with its owner,
+// children in the arena are left to the sweep, or destroyed by their owner when they have no
+// handle for the sweep to find them by, a child in another arena goes with its owner,
 // objects of other arenas stay, and a piece still held keeps the arena's memory until released
 // (the sanitizers report a double destruction, a leak or a use of freed memory).
 TEST(ObjectRegistry, TearingAnArenaDownDestroysEachOfItsObjectsOnce) {
@@ -130,8 +179,9 @@ TEST(ObjectRegistry, TearingAnArenaDownDestroysEachOfItsObjectsOnce) {
   constexpr size_t kOwners = 3000;
   std::vector<int> destructions;
   std::vector<ObjectPtr<Owner>> owners;
-  std::vector<THandle> swept, elsewhere;
-  bool outsiderDestroyed = false;
+  std::vector<THandle> swept, elsewhere, named;
+  std::vector<int> adoptedDestructions(2 * kOwners);
+  int outsiderDestroyed = 0;
   ObjectPtr<Field> outsider;
   for (size_t i = 0; i < kOwners; ++i) {
     destructions.resize(Registry().NextHandle() + 8);
@@ -143,6 +193,11 @@ TEST(ObjectRegistry, TearingAnArenaDownDestroysEachOfItsObjectsOnce) {
           Registry().RegisterObject(Database::MakeObject<Field>(arena.get())));
       swept.push_back(owners.back()->children.back()->GetHandle());
     }
+    for (size_t child = 0; child < 2; ++child) {
+      owners.back()->children.emplace_back(Registry().AdoptObject(
+          Database::MakeObject<Field>(arena.get(), &adoptedDestructions[2 * i + child])));
+      if (child == 1) named.push_back(owners.back()->children.back()->GetHandle());
+    }
     owners.back()->children.emplace_back(Database::CreateObject<Field>());
     elsewhere.push_back(owners.back()->children.back()->GetHandle());
     if (i == kOwners / 2) outsider.reset(Database::CreateObject<Field>(&outsiderDestroyed));
@@ -153,8 +208,10 @@ TEST(ObjectRegistry, TearingAnArenaDownDestroysEachOfItsObjectsOnce) {
   Registry().DestroyArenaObjects(*arena);
   for (const THandle handle : swept) ASSERT_EQ(Registry().FindObjectAnyState(handle), nullptr);
   for (const THandle handle : elsewhere) ASSERT_EQ(Registry().FindObjectAnyState(handle), nullptr);
+  for (const THandle handle : named) ASSERT_EQ(Registry().FindObjectAnyState(handle), nullptr);
   for (size_t i = 0; i < kOwners; ++i) ASSERT_EQ(destructions[swept[3 * i]], 1) << i;
-  EXPECT_FALSE(outsiderDestroyed);
+  for (size_t i = 0; i < 2 * kOwners; ++i) ASSERT_EQ(adoptedDestructions[i], 1) << i;
+  EXPECT_EQ(outsiderDestroyed, 0);
   EXPECT_EQ(Registry().FindObjectAnyState(outsider->GetHandle()), outsider.get());
 
   arena.reset();
