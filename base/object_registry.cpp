@@ -21,10 +21,7 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
   try {
     StartLifecycle(object, createOutOfService);
   } catch (...) {
-    const THandle handle = object.handle_;
-    pages_[handle >> kPageBits]->slots[handle & (kPageSlots - 1)] = nullptr;
-    --pages_[handle >> kPageBits]->live;
-    RetireIfEmpty(handle >> kPageBits);
+    EmptySlot(object.handle_);
     object.handle_ = 0;
     throw;
   }
@@ -104,12 +101,16 @@ void ObjectRegistry::DestroyObject(THandle handle) {
   // The slot is emptied before deletion so that nothing reached from the destructor can find
   // a half-destroyed object. Releasing the children may have emptied other slots of the page,
   // but never this one, so the page is still in place.
+  EmptySlot(handle);
+  std::unique_ptr<CDataObject> destroyed(object);
+}
+
+void ObjectRegistry::EmptySlot(THandle handle) {
   const THandle index = handle >> kPageBits;
   Page& page = *pages_[index];
   page.slots[handle & (kPageSlots - 1)] = nullptr;
   --page.live;
   RetireIfEmpty(index);
-  std::unique_ptr<CDataObject> destroyed(object);
 }
 
 void ObjectRegistry::RetireIfEmpty(THandle index) {

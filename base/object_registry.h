@@ -121,6 +121,8 @@ class ObjectRegistry {
     return index < pages_.size() ? pages_[index].get() : nullptr;
   }
 
+  // Empties the filled slot of the handle, retiring its page when that was the page's last object.
+  void EmptySlot(THandle handle);
   // Puts the page back among the spares once all its handles are given out and its objects gone.
   void RetireIfEmpty(THandle index);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -133,6 +134,15 @@ TEST(ObjectRegistry, LifecycleStepsSeeTheHandleBeingGiven) {
   EXPECT_EQ(object->seen, next);
   EXPECT_EQ(object->GetHandle(), next);
   EXPECT_EQ(Registry().NextHandle(), next + 1);
+
+  // A step that fails leaves no slot behind; its handle is never given out again.
+  struct FailsToInstate : Field {
+    void EndInstate() override { throw std::bad_alloc(); }
+  };
+  EXPECT_THROW(Database::CreateObject<FailsToInstate>(), std::bad_alloc);
+  EXPECT_EQ(Registry().FindObjectAnyState(next + 1), nullptr);
+  ObjectPtr<Field> after(Database::CreateObject<Field>());
+  EXPECT_EQ(after->GetHandle(), next + 2);
 }
 
 // The handle, kind, service state and class flag share one word: changing any one of them leaves
