@@ -30,11 +30,7 @@ void ObjectRegistry::Enter(CDataObject& object, bool createOutOfService) {
 void ObjectRegistry::StartLifecycle(CDataObject& object, bool createOutOfService) {
   object.instated_ = false;
   object.Initialize();
-  if (!createOutOfService) {
-    object.BeginInstate();
-    object.instated_ = true;
-    object.EndInstate();
-  }
+  if (!createOutOfService) ReinstateObject(object);
 }
 
 void ObjectRegistry::GiveHandle(CDataObject& object) {

@@ -66,10 +66,10 @@ class ObjectRegistry {
 
   // Takes the object out of service (it stays alive); nothing when no live object.
   void UninstateObject(THandle handle);
-  void UninstateObject(CDataObject& object);
+  static void UninstateObject(CDataObject& object);
   // Puts the object back in service; nothing when no live object.
   void ReinstateObject(THandle handle);
-  void ReinstateObject(CDataObject& object);
+  static void ReinstateObject(CDataObject& object);
   // Releases the object's children, destroys it and empties its slot; nothing when no live
   // object.
   void DestroyObject(THandle handle);
