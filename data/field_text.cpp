@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstddef>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -77,9 +76,13 @@ double ParseAtof(const char* text) { return ReadFloating<double, std::strtod>(te
 float ParseStreamFloat(const char* text) { return ReadFloating<float, std::strtof>(text); }
 
 void AppendGeneral(double value, int significantDigits, std::string& out) {
+  // to_chars writes what printf's %.*g writes in the C locale, without the locale and the
+  // arbitrary-precision arithmetic printf goes through: saving a record formats every number.
+  // The widest text (17 digits, sign, point, exponent) takes 24 bytes.
   char buffer[40];
-  const int length = std::snprintf(buffer, sizeof buffer, "%.*g", significantDigits, value);
-  if (length > 0) out.append(buffer, static_cast<size_t>(length));
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                    std::chars_format::general, significantDigits);
+  if (result.ec == std::errc{}) out.append(buffer, result.ptr);
 }
 
 }  // namespace Database

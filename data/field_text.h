@@ -65,7 +65,9 @@ void AppendDecimal(T value, std::string& out) {
   out.append(buffer, result.ptr);
 }
 
-// Appends value in the %g style with the given number of significant digits.
+// Appends value as printf's %.*g writes it in the C locale, with the given number of significant
+// digits (1 to 17). The text is the same on every platform: a NaN is "nan", or "-nan" when its
+// sign bit is set.
 void AppendGeneral(double value, int significantDigits, std::string& out);
 
 }  // namespace Database
