@@ -48,7 +48,29 @@ void CDataField::SetDirty(bool dirty) {
 }
 
 const Schema::CSchemaField* CDataField::GetSchema() const {
-  return Resolve<Schema::CSchemaField>(schemaField_);
+  const Schema::CSchemaField* schema = Schema::CSchemaField::FindById(GetFieldWord() >> kLimitBits);
+  return schema && schema->IsInstated() ? schema : nullptr;
+}
+
+uint64_t CDataField::GetMaxCount() const {
+  switch (static_cast<ElementLimit>(GetFieldWord() & ((1u << kLimitBits) - 1))) {
+    case ElementLimit::Single:
+      return 1;
+    case ElementLimit::FixedLength: {
+      const Schema::CSchemaField* schema = GetSchema();
+      return schema ? FixedLength(*schema) : 0;
+    }
+    case ElementLimit::ReadDynamic:
+      return kReadDynamicMax;
+    case ElementLimit::DefaultsDynamic:
+      return kDefaultsDynamicMax;
+  }
+  return 0;
+}
+
+void CDataField::SetLimit(ElementLimit limit) {
+  const uint32_t mask = (1u << kLimitBits) - 1;
+  SetFieldWord((GetFieldWord() & ~mask) | static_cast<uint32_t>(limit));
 }
 
 const std::string* CDataField::GetName() const {

@@ -107,8 +107,7 @@ constexpr ElementKind StoredKindOf() {
   }
 }
 
-// The elements of one field and the most that insertion accepts. Indexes are the caller's to
-// check unless an operation says otherwise.
+// The elements of one field. Indexes are the caller's to check unless an operation says otherwise.
 template <class T>
 class CDataFieldValue {
  public:
@@ -116,14 +115,13 @@ class CDataFieldValue {
   bool Contains(int64_t index) const {
     return index >= 0 && static_cast<uint64_t>(index) < elements_.size();
   }
-  uint64_t GetMaxCount() const { return elements_.Limit(); }
-  // Counts beyond ElementArray::kMaxLimit are kept as that.
-  void SetMaxCount(uint64_t maxCount) { elements_.SetLimit(maxCount); }
-  bool IsFull() const { return elements_.size() >= elements_.Limit(); }
   // Makes room for count elements in all.
   void Reserve(size_t count) { elements_.Reserve(count); }
   // Takes the elements' storage from the arena the value lives in (see ElementArray).
   void UseOwnArena() { elements_.UseOwnArena(); }
+  // The element array's holder word (see ElementArray), which the field keeps.
+  uint32_t HolderWord() const { return elements_.HolderWord(); }
+  void SetHolderWord(uint32_t word) { elements_.SetHolderWord(word); }
 
   const T& Get(size_t index) const { return elements_[index]; }
   const ElementArray<T>& Elements() const { return elements_; }
@@ -158,8 +156,15 @@ class CFieldElements {
   virtual ~CFieldElements() = default;
 };
 
+// The most elements insertion accepts in a field: one, its schema field's fixed length, or the
+// limit of a dynamic array read from a file or built from defaults.
+enum class ElementLimit : uint8_t { Single, FixedLength, ReadDynamic, DefaultsDynamic };
+
 class CDataField : public CPlainObject {
  public:
+  static constexpr uint64_t kReadDynamicMax = 1000;
+  static constexpr uint64_t kDefaultsDynamicMax = 9999;
+
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::DataFieldObject; }
 
   virtual ElementKind GetElementKind() const = 0;
@@ -169,7 +174,11 @@ class CDataField : public CPlainObject {
   virtual uint64_t GetCount() const = 0;
   // Makes room for count elements in all, so that appending them allocates once.
   virtual void ReserveElements(size_t count) = 0;
-  virtual void SetMaxCount(uint64_t maxCount) = 0;
+  // The most elements insertion accepts (ElementLimit::Single at first). A fixed array's is its
+  // schema field's length (FixedLength), 0 once the schema is gone.
+  uint64_t GetMaxCount() const;
+  void SetLimit(ElementLimit limit);
+  bool IsFull() const { return GetCount() >= GetMaxCount(); }
   // Swaps element index with element index + offset; false when either lies outside.
   virtual bool SwapElements(int32_t index, int32_t offset) = 0;
   // Inserts an element parsed from text at index (kAppendIndex appends) and returns the position
@@ -201,7 +210,6 @@ class CDataField : public CPlainObject {
 
   // The schema field the field was built from (null once the schema is gone).
   const Schema::CSchemaField* GetSchema() const;
-  THandle GetSchemaHandle() const { return schemaField_; }
   // The name under which the parent (in service or not) holds the field; "" when the parent
   // holds no entry for it; null, with an exception logged, when there is no parent.
   const std::string* GetName() const;
@@ -223,12 +231,21 @@ class CDataField : public CPlainObject {
   THandle ReadRecordHandle(int32_t index);
 
  protected:
-  explicit CDataField(const Schema::CSchemaField& schema)
-      : CPlainObject(ObjectKind::DataFieldObject), schemaField_(schema.GetHandle()) {}
+  CDataField() : CPlainObject(ObjectKind::DataFieldObject) {}
+
+  // The schema field's number (CSchemaField::GetFieldId) above the ElementLimit's two bits: a
+  // word the derived class keeps where its elements would leave padding.
+  static uint32_t FieldWord(const Schema::CSchemaField& schema) {
+    return schema.GetFieldId() << kLimitBits;
+  }
+  virtual uint32_t GetFieldWord() const = 0;
+  virtual void SetFieldWord(uint32_t word) = 0;
 
  private:
+  static constexpr unsigned kLimitBits = 2;
+  static_assert(Schema::CSchemaField::kMaxFieldId <= UINT32_MAX >> kLimitBits);
+
   THandle parentHandle_ = kNoParent;
-  THandle schemaField_;
 };
 
 // A field whose elements are of kind K.
@@ -240,7 +257,6 @@ class CDataFieldOf : public CDataField {
   ElementKind GetElementKind() const final { return K; }
   uint64_t GetCount() const final { return values_.GetCount(); }
   void ReserveElements(size_t count) final { values_.Reserve(count); }
-  void SetMaxCount(uint64_t maxCount) final { values_.SetMaxCount(maxCount); }
   bool SwapElements(int32_t index, int32_t offset) final {
     if (!values_.Swap(index, offset)) return false;
     this->ElementsSwapped(static_cast<size_t>(index), static_cast<size_t>(index + offset));
@@ -270,9 +286,12 @@ class CDataFieldOf : public CDataField {
   }
 
  protected:
-  explicit CDataFieldOf(const Schema::CSchemaField& schema) : CDataField(schema) {
+  explicit CDataFieldOf(const Schema::CSchemaField& schema) {
     values_.UseOwnArena();
+    values_.SetHolderWord(FieldWord(schema));
   }
+  uint32_t GetFieldWord() const final { return values_.HolderWord(); }
+  void SetFieldWord(uint32_t word) final { values_.SetHolderWord(word); }
   // Settles state that a copy of the elements would not carry.
   virtual void BeforeSave() {}
 
@@ -362,7 +381,7 @@ class CDataFieldScalar : public CDataFieldOf<K> {
 
   uint32_t InsertFromText(const char* text, uint32_t index) override {
     auto& values = this->values_;
-    if (values.IsFull()) return index;
+    if (this->IsFull()) return index;
     const size_t count = values.GetCount();
     const size_t position = index == kAppendIndex || index > count ? count : index;
     values.Insert(position, Codec::Parse(text));

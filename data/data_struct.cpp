@@ -23,8 +23,6 @@ constexpr LogSite kSetParentSite{"DataStruct", 1031, "Database::CDataStruct::Set
 constexpr LogSite kResolveWeakSite{"DataStruct", 1140,
                                    "Database::CDataStruct::ResolveWeakPointers"};
 
-constexpr uint64_t kDefaultsDynamicMax = 9999;
-
 const std::string kEmptyText;
 
 // The structure handles a field holds, or null for a field of another kind.
@@ -252,11 +250,11 @@ void CDataStruct::BuildDefaultElements(const CSchemaField& schema, CDataField& f
     case StorageType::Single:
       break;
     case StorageType::DynamicArray:
-      field.SetMaxCount(kDefaultsDynamicMax);
+      field.SetLimit(ElementLimit::DefaultsDynamic);
       count = 0;
       break;
     case StorageType::FixedArray:
-      field.SetMaxCount(FixedLength(schema));
+      field.SetLimit(ElementLimit::FixedLength);
       count = static_cast<size_t>(FixedLength(schema));
       break;
   }

@@ -1,11 +1,10 @@
 // The element storage of a field: a growable array that keeps a single element inside the object
-// and more on the heap, with the most elements insertion accepts (the limit, which the array
-// itself does not enforce). Most fields hold exactly one value, so most fields never allocate for
+// and more on the heap. Most fields hold exactly one value, so most fields never allocate for
 // their elements, and a database holds millions of fields: the array takes 8 bytes beside its
-// inline element (16 in all for the numeric kinds); a block keeps its capacity in front of its
-// elements. An array that lives inside an arena object can be told to take its blocks from that
-// arena while they fit in a piece, so that a record's elements go with the record's memory
-// instead of being small heap blocks of their own.
+// inline element (16 in all for the numeric kinds), half of them a word it keeps for its holder;
+// a block keeps its capacity in front of its elements. An array that lives inside an arena object
+// can be told to take its blocks from that arena while they fit in a piece, so that a record's
+// elements go with the record's memory instead of being small heap blocks of their own.
 //
 // Operations that allocate throw std::bad_alloc and then leave the array as it was.
 #pragma once
@@ -28,7 +27,7 @@ class ElementArray {
 
  public:
   ElementArray() noexcept : heap_(nullptr) {}
-  ElementArray(const ElementArray& other) : heap_(nullptr), limit_(other.limit_), inArena_(0) {
+  ElementArray(const ElementArray& other) : heap_(nullptr) {
     if (other.size_ == 1) {
       std::construct_at(&one_, other.front());
       size_ = 1;
@@ -45,15 +44,12 @@ class ElementArray {
       onHeap_ = true;
     }
   }
-  ElementArray(ElementArray&& other) noexcept : heap_(nullptr), limit_(other.limit_), inArena_(0) {
-    TakeFrom(other);
-  }
+  ElementArray(ElementArray&& other) noexcept : heap_(nullptr) { TakeFrom(other); }
   ElementArray& operator=(const ElementArray& other) {
     if (this != &other) {
       ElementArray copy(other);
       Release();
       TakeFrom(copy);
-      limit_ = other.limit_;
     }
     return *this;
   }
@@ -61,7 +57,6 @@ class ElementArray {
     if (this != &other) {
       Release();
       TakeFrom(other);
-      limit_ = other.limit_;
     }
     return *this;
   }
@@ -71,12 +66,14 @@ class ElementArray {
   // array to be part of an object placed in an arena; copies and moves of it do not inherit this.
   void UseOwnArena() { inArena_ = 1; }
 
-  // At most kMaxLimit.
-  static constexpr uint32_t kMaxLimit = 0x7FFFFFFF;
-  uint32_t Limit() const { return limit_; }
-  void SetLimit(uint64_t limit) {
-    limit_ = static_cast<uint32_t>(std::min<uint64_t>(limit, kMaxLimit)) & kMaxLimit;
-  }
+  // The most elements an array holds; growing beyond throws std::bad_alloc.
+  static constexpr uint32_t kMaxSize = (uint32_t{1} << 30) - 1;
+
+  // 32 bits the array keeps for the object that holds it, where padding would be otherwise; 0 at
+  // first. They belong to the holder, not to the elements: copies and moves do not carry them and
+  // assignment leaves them as they are.
+  uint32_t HolderWord() const { return holderWord_; }
+  void SetHolderWord(uint32_t word) { holderWord_ = word; }
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -158,7 +155,7 @@ class ElementArray {
   size_t Capacity() const { return OnHeap() ? HeaderOf(heap_) & ~kArenaPiece : 1; }
 
   T* Allocate(size_t count) const {
-    if (count > kMaxLimit) throw std::bad_alloc();
+    if (count > kMaxSize) throw std::bad_alloc();
     const size_t bytes = kHeader + count * sizeof(T);
     const bool piece = inArena_ && bytes <= ObjectArena::kLargestPiece;
     std::byte* block = static_cast<std::byte*>(piece ? ObjectArena::Of(this).Allocate(bytes)
@@ -188,7 +185,7 @@ class ElementArray {
 
   void GrowOnHeap(size_t count, const T& fill) {
     std::uninitialized_fill(heap_ + size_, heap_ + count, fill);
-    size_ = static_cast<uint32_t>(count) & kMaxLimit;
+    size_ = static_cast<uint32_t>(count) & kMaxSize;
   }
 
   void Release() noexcept {
@@ -218,10 +215,10 @@ class ElementArray {
     T one_;    // the element while there is at most one and the array is not on the heap
     T* heap_;  // Capacity() elements, the first size_ of them constructed
   };
-  uint32_t size_ : 31 = 0;
+  uint32_t size_ : 30 = 0;
   uint32_t onHeap_ : 1 = 0;
-  uint32_t limit_ : 31 = 1;
   uint32_t inArena_ : 1 = 0;  // blocks that fit in a piece come from the array's own arena
+  uint32_t holderWord_ = 0;
 };
 
 }  // namespace Database

@@ -33,8 +33,6 @@ using tinyxml2::XMLNode;
 
 constexpr LogSite kFixedLengthSite{"DataStruct", 382, "Database::CDataStruct::Load"};
 
-constexpr uint64_t kReadDynamicMax = 1000;
-
 const std::string kEmptyText;
 
 // Attribute lookup by name. Attributes are normally written in field order, so each search starts
@@ -326,9 +324,9 @@ THandle ElementReader<Dom>::ReadElement(CDataStruct& self, const std::string& ty
       bool created = false;
       CDataField& field = fieldFor(schema, position, &created);
       if (created) {
-        field.SetMaxCount(schema.GetStorageType() == StorageType::DynamicArray
-                              ? kReadDynamicMax
-                              : FixedLength(schema));
+        field.SetLimit(schema.GetStorageType() == StorageType::DynamicArray
+                           ? ElementLimit::ReadDynamic
+                           : ElementLimit::FixedLength);
       }
       ReadArrayField(self, schema, field, element, children.At(position));
     } else if (schema.IsWeakPointer()) {
@@ -382,7 +380,8 @@ void ElementReader<Dom>::ReadArrayField(CDataStruct& self, const CSchemaField& s
   // Room for every entry of the list (files hold one per field), so that the elements are
   // allocated once.
   field.ReserveElements(static_cast<size_t>(
-      fixedLength != 0 ? fixedLength : std::min(CountEntries<Dom>(lists.first), kReadDynamicMax)));
+      fixedLength != 0 ? fixedLength
+                       : std::min(CountEntries<Dom>(lists.first), CDataField::kReadDynamicMax)));
   uint64_t taken = 0;
   for (Element list = lists.first; list; list = lists.Next(list, name)) {
     for (Element entry = Dom::FirstChild(list); entry; entry = Dom::NextSibling(entry)) {
@@ -399,12 +398,11 @@ void ElementReader<Dom>::ReadArrayField(CDataStruct& self, const CSchemaField& s
         ReadStructEntry(self, schema, field, entry);
       } else if (weak) {
         auto& pointer = static_cast<CDataField_WeakPointer&>(field);
-        if (index < pointer.Values().GetMaxCount())
-          pointer.SetUnresolved(value ? value : "", index);
+        if (index < pointer.GetMaxCount()) pointer.SetUnresolved(value ? value : "", index);
       } else if (reference) {
         // An entry without a hash names no record; it still holds its place.
         auto& references = static_cast<CDataField_Reference&>(field);
-        if (index >= references.Values().GetMaxCount()) continue;
+        if (index >= references.GetMaxCount()) continue;
         if (value) {
           references.SetPendingHash(index, value);
         } else {
@@ -440,7 +438,7 @@ void ElementReader<Dom>::ReadStructEntry(CDataStruct& self, const CSchemaField& 
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
   ObjectPtr<CDataStruct> child = self.CreateChild();
   const THandle loaded = ReadElement(*child, CustomTypeName(schema), entry, nullptr);
-  if (handles.IsFull()) return;
+  if (field.IsFull()) return;
   handles.Insert(handles.GetCount(), loaded);
   if (loaded != 0) child.release();
 }
@@ -449,7 +447,7 @@ template <class Dom>
 void ElementReader<Dom>::PadStructEntry(CDataStruct& self, const CSchemaField& schema,
                                         CDataField& field, Element element) {
   auto& handles = FieldAs<ElementKind::StructHandle>(&field)->Values();
-  if (handles.IsFull()) return;
+  if (field.IsFull()) return;
   ObjectPtr<CDataStruct> child = self.CreateChild();
   if (const char* userData = AttributeValue<Dom>(element, "__quillwork")) {
     child->SetUserData(userData);

@@ -32,7 +32,7 @@ class Command_ArrayElementAdd final : public CFieldCommand {
 
   bool Execute() override {
     CDataFieldOf<K>* field = Field<K>();
-    if (!field || field->Values().IsFull()) return true;
+    if (!field || field->IsFull()) return true;
     const uint64_t count = field->GetCount();
     if (index_ == kAppendIndex) index_ = static_cast<uint32_t>(count);
     if (index_ > count) return true;

@@ -72,7 +72,8 @@ bool KeepsTreesAcyclic(const CDataField& field, THandle structure) {
 }
 
 // True when one more element fits; logged otherwise.
-bool HasRoom(const CDataField& field, uint64_t maxCount) {
+bool HasRoom(const CDataField& field) {
+  const uint64_t maxCount = field.GetMaxCount();
   if (field.GetCount() < maxCount) return true;
   LogError(kFull, field.NameForMessages(), static_cast<unsigned long long>(maxCount));
   return false;
@@ -84,8 +85,7 @@ template <ElementKind K>
 void SetElement(CDataField& field, ElementType<K> value, int32_t index) {
   CDataFieldOf<K>* typed = FieldOfKind<K>(field);
   if (!typed || !IndexFits(field, index, true)) return;
-  if (static_cast<uint64_t>(index) == field.GetCount() &&
-      !HasRoom(field, typed->Values().GetMaxCount())) {
+  if (static_cast<uint64_t>(index) == field.GetCount() && !HasRoom(field)) {
     return;
   }
   if constexpr (K == ElementKind::RecordHandle) {
@@ -113,7 +113,7 @@ uint32_t AddElement(CDataField& field, ElementType<K> value, uint32_t index) {
   const uint64_t count = field.GetCount();
   if (!IndexFits(field, index == kAppendIndex ? static_cast<int64_t>(count) : int64_t{index},
                  true) ||
-      !HasRoom(field, typed->Values().GetMaxCount())) {
+      !HasRoom(field)) {
     return kNotAdded;
   }
   auto command =
@@ -189,7 +189,7 @@ uint32_t AddStructElement(CDataField& field, THandle structure, uint32_t index) 
   const uint64_t count = field.GetCount();
   if (!IndexFits(field, index == kAppendIndex ? static_cast<int64_t>(count) : int64_t{index},
                  true) ||
-      !HasRoom(field, FieldAs<ElementKind::StructHandle>(&field)->Values().GetMaxCount())) {
+      !HasRoom(field)) {
     return kNotAdded;
   }
   auto command = std::make_unique<Command_ArrayElementAddStruct>(field.GetHandle(), structure,
@@ -205,8 +205,7 @@ void NewPointer(CDataField& field, THandle structure, uint32_t index) {
       !IndexFits(field, index, true)) {
     return;
   }
-  if (index == field.GetCount() &&
-      !HasRoom(field, FieldAs<ElementKind::StructHandle>(&field)->Values().GetMaxCount())) {
+  if (index == field.GetCount() && !HasRoom(field)) {
     return;
   }
   Record(std::make_unique<Command_PointerNew>(field.GetHandle(), structure, schema->GetCustomType(),
@@ -246,7 +245,7 @@ bool MoveArrayElement(CDataField& from, THandle structure, CDataField& to) {
     ++position;
   }
   if (position == elements->GetCount() || !KeepsTreesAcyclic(to, structure)) return false;
-  if (&from != &to && !HasRoom(to, target->Values().GetMaxCount())) return false;
+  if (&from != &to && !HasRoom(to)) return false;
   CommandHistory& history = CommandHistory::Instance();
   history.BeginChain();
   Record(std::make_unique<Command_ArrayElementRemove<ElementKind::StructHandle>>(from.GetHandle(),

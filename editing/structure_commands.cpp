@@ -62,7 +62,7 @@ void AttachedStructure::Discard() const {
 bool Command_ArrayElementAddStruct::Execute() {
   auto* field = Field<ElementKind::StructHandle>();
   CDataStruct* holder = Holder();
-  if (!field || !holder || field->Values().IsFull()) return true;
+  if (!field || !holder || field->IsFull()) return true;
   const uint64_t count = field->GetCount();
   if (index_ == kAppendIndex) index_ = static_cast<uint32_t>(count);
   if (index_ > count || !element_.Obtain(*holder)) return true;
@@ -96,7 +96,7 @@ bool Command_PointerNew::Execute() {
                  "inception is not supported");
     return false;
   }
-  if ((index_ == field->GetCount() && values.IsFull()) || !target_.Obtain(*holder)) return false;
+  if ((index_ == field->GetCount() && field->IsFull()) || !target_.Obtain(*holder)) return false;
   appended_ = index_ == field->GetCount();
   if (appended_) {
     field->InsertElement(index_, target_.handle);

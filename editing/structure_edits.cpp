@@ -41,7 +41,7 @@ bool DuplicateInsideArray(CDataStruct& structure) {
   CDataField* field = Resolve<CDataField>(parent->FieldByName(name));
   const Schema::CSchemaField* schema = field ? field->GetSchema() : nullptr;
   if (!schema || !IsArray(*schema) || field->GetElementKind() != ElementKind::StructHandle ||
-      FieldAs<ElementKind::StructHandle>(field)->Values().IsFull()) {
+      field->IsFull()) {
     return false;
   }
   // The copy is read from the structure's text in a buffer of its own: the host's export buffer

@@ -84,8 +84,18 @@ static_assert(sizeof(FieldRange) == 24);
 
 class CSchemaField : public CPlainObject {
  public:
-  CSchemaField() : CPlainObject(ObjectKind::SchemaFieldObject) {}
+  // Throws std::bad_alloc when no memory is left for the field's number or every number up to
+  // kMaxFieldId is given out.
+  CSchemaField();
+  ~CSchemaField() override;
   static bool MatchesKind(ObjectKind kind) { return kind == ObjectKind::SchemaFieldObject; }
+
+  // Every schema field has a number of its own, so that the many data fields built from it can
+  // name it in fewer bits than a handle. Numbers start at 1 and are never given out again.
+  static constexpr uint32_t kMaxFieldId = (uint32_t{1} << 30) - 1;
+  uint32_t GetFieldId() const { return id_; }
+  // The live schema field numbered id (in service or not); null for 0 and for a destroyed one.
+  static const CSchemaField* FindById(uint32_t id);
 
   void Initialize() override;
   void ReleaseChildren() override;
@@ -134,6 +144,7 @@ class CSchemaField : public CPlainObject {
 
   THandle customType_ = 0;
   std::string name_;
+  uint32_t id_;
   FieldType fieldType_ = FieldType::Bool;
   FieldOption fieldOption_ = FieldOption::OptionNone;
   StorageType storageType_ = StorageType::Single;

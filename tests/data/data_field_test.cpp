@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/data_struct.h"
@@ -84,6 +85,54 @@ TEST(DataField, AFieldWithoutParentOrSchemaIsLogged) {
                      noName +
                      "\nX File(DataField) Line(90) Function(Database::ReinstateObjectIf) - Could "
                      "not reinstate object. Field \"\""));
+}
+
+TEST(DataField, TheLimitFollowsTheSchemaField) {
+  const struct {
+    const char* name;
+    Database::ElementLimit limit;
+    uint64_t fixedSize;
+    uint64_t expected;
+  } kCases[] = {
+      {"one element at first", Database::ElementLimit::Single, 7, 1},
+      {"the schema's fixed length", Database::ElementLimit::FixedLength, 7, 7},
+      {"a fixed length beyond the bound", Database::ElementLimit::FixedLength,
+       Schema::kMaxDefaultElements + 1, Schema::kMaxDefaultElements},
+      {"a dynamic array read", Database::ElementLimit::ReadDynamic, 0, CDataField::kReadDynamicMax},
+      {"a dynamic array built from defaults", Database::ElementLimit::DefaultsDynamic, 0,
+       CDataField::kDefaultsDynamicMax}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    Standalone value(FieldType::Int32);
+    value.schema->SetFixedArraySize(c.fixedSize);
+    if (c.limit != Database::ElementLimit::Single) value.field->SetLimit(c.limit);
+    EXPECT_EQ(value.field->GetMaxCount(), c.expected);
+    EXPECT_EQ(value.field->GetSchema(), value.schema.get());
+    // Out of service, then gone: a fixed array takes nothing more.
+    Database::ObjectRegistry::Instance().UninstateObject(*value.schema);
+    EXPECT_EQ(value.field->GetSchema(), nullptr);
+    value.schema.reset();
+    EXPECT_EQ(value.field->GetMaxCount(),
+              c.limit == Database::ElementLimit::FixedLength ? 0 : c.expected);
+  }
+}
+
+TEST(DataField, SchemaFieldNumbersAreNeverGivenTwice) {
+  // Enough fields to fill and empty whole pages of numbers.
+  std::vector<ObjectPtr<CSchemaField>> schemas(3000);
+  for (auto& schema : schemas) schema.reset(CreateObject<CSchemaField>());
+  std::vector<uint32_t> ids;
+  for (const auto& schema : schemas) ids.push_back(schema->GetFieldId());
+  ObjectPtr<CSchemaField> kept = std::move(schemas[1500]);
+  schemas.clear();
+  const ObjectPtr<CSchemaField> later(CreateObject<CSchemaField>());
+  EXPECT_GT(later->GetFieldId(), ids.back());
+  for (size_t i = 0; i < ids.size(); ++i) {
+    EXPECT_EQ(CSchemaField::FindById(ids[i]), i == 1500 ? kept.get() : nullptr) << i;
+  }
+  EXPECT_EQ(CSchemaField::FindById(later->GetFieldId()), later.get());
+  EXPECT_EQ(CSchemaField::FindById(0), nullptr);
+  EXPECT_EQ(CSchemaField::FindById(CSchemaField::kMaxFieldId), nullptr);
 }
 
 }  // namespace
