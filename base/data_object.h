@@ -61,9 +61,9 @@ class CDataObject {
   ObjectKind GetObjectKind() const { return static_cast<ObjectKind>(kind_); }
   // The object's handle. An object adopted without one (ObjectRegistry::AdoptObject) is given
   // the next handle on first asking, which throws std::bad_alloc when no memory is left for it.
-  THandle GetHandle() const { return handle_ != 0 ? handle_ : HandleOnDemand(); }
+  THandle GetHandle() const { return HasHandle() ? handle_ : HandleOnDemand(); }
   // Whether the object has a handle yet; asking does not give it one.
-  bool HasHandle() const { return handle_ != 0; }
+  bool HasHandle() const { return handle_ != 0 && !dataInHandle_; }
   bool IsInstated() const { return instated_; }
 
  protected:
@@ -72,6 +72,21 @@ class CDataObject {
   // One bit of the object's header that its class keeps as it likes; false at first.
   bool GetClassFlag() const { return classFlag_; }
   void SetClassFlag(bool value) { classFlag_ = value; }
+
+  // While an object has no handle, its class may keep kHandleBits bits of its own in the
+  // handle's place. When the object is then given a handle, TakeDataFromHandle is told the data
+  // first and must keep it elsewhere from then on.
+  bool HoldsDataInHandle() const { return dataInHandle_; }
+  // Expects HoldsDataInHandle.
+  uint64_t DataInHandle() const { return handle_; }
+  // Expects !HasHandle() and data <= kMaxHandle.
+  void KeepDataInHandle(uint64_t data) {
+    handle_ = data & kMaxHandle;
+    dataInHandle_ = 1;
+  }
+  // Throws std::bad_alloc, and the object is given no handle, when no memory is left to keep the
+  // data elsewhere. Never called on a class that keeps no data in the handle's place.
+  virtual void TakeDataFromHandle(uint64_t /*data*/) {}
 
  private:
   friend class ObjectRegistry;
@@ -83,6 +98,7 @@ class CDataObject {
   uint64_t kind_ : 8;
   uint64_t instated_ : 1 = 0;
   uint64_t classFlag_ : 1 = 0;
+  uint64_t dataInHandle_ : 1 = 0;  // handle_ holds the class's data, not a handle
 };
 
 // A new object of class T in the arena (the shared one when arena is null), not yet registered.

@@ -49,6 +49,10 @@ void ObjectRegistry::GiveHandle(CDataObject& object) {
     }
     page->slots.fill(nullptr);
   }
+  if (object.dataInHandle_) {
+    object.TakeDataFromHandle(object.handle_);
+    object.dataInHandle_ = 0;
+  }
   ++nextHandle_;
   object.handle_ = handle & CDataObject::kMaxHandle;
   page->slots[handle & (kPageSlots - 1)] = &object;

@@ -112,7 +112,8 @@ class ObjectRegistry {
   // Initializes the object and instates it unless createOutOfService.
   static void StartLifecycle(CDataObject& object, bool createOutOfService);
   // Gives the object the next handle and fills its slot; throws std::bad_alloc, with nothing
-  // changed, when no memory is left for the slot or no handle is left.
+  // changed, when no memory is left for the slot or for the data the object keeps in the
+  // handle's place (CDataObject::TakeDataFromHandle), or no handle is left.
   void GiveHandle(CDataObject& object);
   friend class CDataObject;
   // The page holding the handle's slot; null when no object of that page is alive.

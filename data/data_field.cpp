@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "base/log.h"
 #include "data/data_record.h"
@@ -30,9 +31,10 @@ constexpr LogSite kResolveNullSite{"DataFieldTypes", 51,
 const std::string kEmptyText;
 
 // Fields are most of a database's objects: a single number costs the vtable, the object's header
-// word, the parent and schema handles and the element array with its inline element. A field
-// takes a registry slot only once its handle is asked for.
-static_assert(sizeof(CDataField_Int32) <= 6 * sizeof(uint64_t));
+// word (which holds the parent's handle while the field has none of its own) and the element
+// array: its inline element, its size and the schema field's number. A field takes a registry
+// slot only once its handle is asked for.
+static_assert(sizeof(CDataField_Int32) <= 4 * sizeof(uint64_t));
 
 template <class Field>
 ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService, ObjectArena* arena) {
@@ -40,11 +42,42 @@ ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService, Obje
       ObjectRegistry::Instance().AdoptObject(MakeObject<Field>(arena, schema), outOfService));
 }
 
+// The parents of the fields that have a handle. Never destroyed, so that fields destroyed during
+// static destruction still find it.
+std::unordered_map<const CDataField*, THandle>& ParentsOfHandledFields() {
+  static auto* parents = new std::unordered_map<const CDataField*, THandle>;
+  return *parents;
+}
+
 }  // namespace
+
+CDataField::~CDataField() {
+  if (HasHandle()) ParentsOfHandledFields().erase(this);
+}
+
+THandle CDataField::GetParentHandle() const {
+  if (HoldsDataInHandle()) return DataInHandle();
+  if (!HasHandle()) return kNoParent;
+  const auto& parents = ParentsOfHandledFields();
+  const auto found = parents.find(this);
+  return found != parents.end() ? found->second : kNoParent;
+}
+
+void CDataField::SetParentHandle(THandle parent) {
+  if (HasHandle()) {
+    ParentsOfHandledFields()[this] = parent;
+  } else {
+    KeepDataInHandle(parent);
+  }
+}
+
+void CDataField::TakeDataFromHandle(uint64_t parent) {
+  ParentsOfHandledFields().insert_or_assign(this, parent);
+}
 
 void CDataField::SetDirty(bool dirty) {
   SetClassFlag(dirty);
-  if (CDataStruct* parent = Resolve<CDataStruct>(parentHandle_)) parent->SetDirty(dirty);
+  if (CDataStruct* parent = Resolve<CDataStruct>(GetParentHandle())) parent->SetDirty(dirty);
 }
 
 const Schema::CSchemaField* CDataField::GetSchema() const {
@@ -74,7 +107,7 @@ void CDataField::SetLimit(ElementLimit limit) {
 }
 
 const std::string* CDataField::GetName() const {
-  const CDataStruct* parent = ResolveAnyState<CDataStruct>(parentHandle_);
+  const CDataStruct* parent = ResolveAnyState<CDataStruct>(GetParentHandle());
   if (!parent) {
     LogException(kGetNameSite, "DataField::GetName, could not get name. Field has no parent.");
     return nullptr;
@@ -84,7 +117,7 @@ const std::string* CDataField::GetName() const {
 }
 
 const std::string* CDataField::GetNameInService() const {
-  const CDataStruct* parent = Resolve<CDataStruct>(parentHandle_);
+  const CDataStruct* parent = Resolve<CDataStruct>(GetParentHandle());
   return parent ? parent->NameOfField(*this) : nullptr;
 }
 
@@ -163,7 +196,7 @@ std::string CDataField_Reference::GetAsText(int32_t index) {
 
 void CDataField_Reference::SetPendingHash(size_t index, std::string hash) {
   values_.SetValue(0, index);
-  if (pendingHashes_.empty()) RecordStore().NotePendingReferences(GetHandle());
+  if (pendingHashes_.empty()) RecordStore().NotePendingReferences();
   if (pendingHashes_.empty() || pendingHashes_.back().first < index) {
     pendingHashes_.emplace_back(index, std::move(hash));
     return;

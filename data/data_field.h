@@ -201,9 +201,10 @@ class CDataField : public CPlainObject {
   virtual void ElementErased(size_t /*position*/) {}
   virtual void ElementsSwapped(size_t /*first*/, size_t /*second*/) {}
 
-  THandle GetParentHandle() const { return parentHandle_; }
-  // Set by the structure that enters the field in its table.
-  void SetParentHandle(THandle parent) { parentHandle_ = parent; }
+  // kNoParent until a structure enters the field in its table.
+  THandle GetParentHandle() const;
+  // Set by the structure that enters the field in its table, to its own handle.
+  void SetParentHandle(THandle parent);
   bool IsDirty() const { return GetClassFlag(); }
   // Sets the flag and passes it on to the parent structure when that is in service.
   void SetDirty(bool dirty);
@@ -232,6 +233,7 @@ class CDataField : public CPlainObject {
 
  protected:
   CDataField() : CPlainObject(ObjectKind::DataFieldObject) {}
+  ~CDataField() override;
 
   // The schema field's number (CSchemaField::GetFieldId) above the ElementLimit's two bits: a
   // word the derived class keeps where its elements would leave padding.
@@ -245,7 +247,9 @@ class CDataField : public CPlainObject {
   static constexpr unsigned kLimitBits = 2;
   static_assert(Schema::CSchemaField::kMaxFieldId <= UINT32_MAX >> kLimitBits);
 
-  THandle parentHandle_ = kNoParent;
+  // The parent's handle is kept in the handle's place while the field has none (most fields are
+  // never named by handle), and in a table beside once it has one.
+  void TakeDataFromHandle(uint64_t parent) override;
 };
 
 // A field whose elements are of kind K.

@@ -7,7 +7,7 @@ class CNoRecords final : public IRecordStore {
  public:
   std::string& ExportBuffer() override { return buffer_; }
   THandle FindRecordByHash(std::string_view) const override { return 0; }
-  void NotePendingReferences(THandle) override {}
+  void NotePendingReferences() override {}
 
  private:
   std::string buffer_;

@@ -1,7 +1,7 @@
 // What the data model needs of the database that holds its records, and no more: the one text
 // buffer that record exports and structure serialisations fill, finding a record by hash, and
-// hearing of reference fields whose hashes wait for the rest of a load. The database provides it;
-// the data model never sees the database itself.
+// hearing that a reference field has come to hold hashes that wait for the rest of a load. The
+// database provides it; the data model never sees the database itself.
 #pragma once
 
 #include <string>
@@ -17,8 +17,9 @@ class IRecordStore {
   virtual std::string& ExportBuffer() = 0;
   // The record registered under exactly this hash; 0 when none.
   virtual THandle FindRecordByHash(std::string_view hash) const = 0;
-  // Told once per reference field that comes to hold pending hashes.
-  virtual void NotePendingReferences(THandle field) = 0;
+  // Told once per reference field that comes to hold pending hashes, while the field's record
+  // is read.
+  virtual void NotePendingReferences() = 0;
 
  protected:
   ~IRecordStore() = default;

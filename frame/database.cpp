@@ -118,9 +118,7 @@ void CDatabase::NoteLoading(const char* path) {
   std::snprintf(loadingPath_.data(), loadingPath_.size(), "%s", path);
 }
 
-void CDatabase::NotePendingReferences(THandle field) {
-  if (loadingRecords_) pendingReferenceFields_.push_back(field);
-}
+void CDatabase::NotePendingReferences() { readRecordHasPending_ = loadingRecords_; }
 
 ObjectArena* CDatabase::RecordArena() {
   if (!arena_) arena_ = ObjectArena::Create();
@@ -199,12 +197,12 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   if (recordDocument_) recordDocument_->Clear();
   fastParser_.Clear();
   // References name records by hash, so they resolve only once every record is registered.
-  // Handles are never reused: a noted handle names its field still, or nothing when the record
-  // failed to load.
-  for (const THandle handle : pendingReferenceFields_) {
-    if (auto* field = ResolveAnyState<CDataField_Reference>(handle)) field->ResolvePending();
+  // Handles are never reused: a noted handle names its record still, or nothing when the record
+  // is gone.
+  for (const THandle handle : pendingReferenceRecords_) {
+    if (auto* record = ResolveAnyState<CDataRecord>(handle)) record->ResolveReferences();
   }
-  pendingReferenceFields_.clear();
+  pendingReferenceRecords_.clear();
 
   LogMessage(kRecordsLoaded, static_cast<int>(recordFileCount));
   return true;

@@ -62,9 +62,9 @@ class CDatabase final : public IRecordStore {
   void SetHash(CDataRecord& record, std::string hash);
 
   // ---- Loading ----
-  // While records are loaded, notes a reference field that has come to hold pending hashes, so
-  // that the end of the load resolves them without walking every record. Nothing otherwise.
-  void NotePendingReferences(THandle field) override;
+  // While records are loaded, notes that the record being read holds pending hashes, so that
+  // the end of the load resolves them without walking every record. Nothing otherwise.
+  void NotePendingReferences() override;
   // Reads one record file through the host's callbacks, builds, resolves and registers the
   // record. Logs and returns false when the file is missing, malformed or of no known type.
   bool LoadRecord(const char* path, THandle* out);
@@ -141,8 +141,10 @@ class CDatabase final : public IRecordStore {
   ObjectArena* RecordArena();
 
   ArenaOwner arena_;
-  // The reference fields noted while records are loaded; resolved and emptied at the end.
-  std::vector<THandle> pendingReferenceFields_;
+  // The records noted while records are loaded; resolved and emptied at the end. The fields
+  // themselves are not named: a field named by handle costs memory a record does not.
+  std::vector<THandle> pendingReferenceRecords_;
+  bool readRecordHasPending_ = false;
   bool loadingRecords_ = false;
   // The file the load is reading (cut to fit), for the message when memory runs out: copied
   // without allocating, since it is read when allocation has failed.

@@ -129,6 +129,7 @@ bool CDatabase::BuildRecord(const char* path, typename Dom::Element root, THandl
     LogError(kRecordNoType, path);
     return false;
   }
+  readRecordHasPending_ = false;
   if (ReadRoot(*record, type, root) == 0) {
     LogError(kRecordNotRead, path);
     return false;
@@ -136,6 +137,7 @@ bool CDatabase::BuildRecord(const char* path, typename Dom::Element root, THandl
   record->ResolveWeakPointers();
   record->RegisterPointables(*record);
   *out = record->GetHandle();
+  if (readRecordHasPending_) pendingReferenceRecords_.push_back(*out);
   RegisterRecord(std::move(record));
   return true;
 }

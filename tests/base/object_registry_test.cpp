@@ -168,6 +168,41 @@ TEST(ObjectRegistry, HeaderPartsChangeIndependently) {
   EXPECT_EQ(Database::Resolve<Enum>(handle), object.get());
 }
 
+// An object without a handle may keep data of its own in the handle's place. Giving it a handle
+// hands the data over first; when keeping it elsewhere fails, no handle is given and the data
+// stays where it was.
+TEST(ObjectRegistry, DataKeptInTheHandlesPlaceIsHandedOverFirst) {
+  struct KeepsData : Field {
+    using CDataObject::DataInHandle;
+    using CDataObject::HoldsDataInHandle;
+    using CDataObject::KeepDataInHandle;
+    void TakeDataFromHandle(uint64_t data) override {
+      if (failsToKeep) throw std::bad_alloc();
+      kept = data;
+    }
+    bool failsToKeep = true;
+    uint64_t kept = 0;
+  };
+  constexpr uint64_t kData = CDataObject::kMaxHandle - 5;
+  ObjectPtr<KeepsData> object(Registry().AdoptObject(std::make_unique<KeepsData>()));
+  object->KeepDataInHandle(kData);
+  object->SetClassFlag(true);
+  EXPECT_FALSE(object->HasHandle());
+  const THandle next = Registry().NextHandle();
+  EXPECT_THROW(object->GetHandle(), std::bad_alloc);
+  EXPECT_TRUE(object->HoldsDataInHandle());
+  EXPECT_EQ(object->DataInHandle(), kData);
+  EXPECT_EQ(Registry().NextHandle(), next);
+
+  object->failsToKeep = false;
+  EXPECT_EQ(object->GetHandle(), next);
+  EXPECT_EQ(object->kept, kData);
+  EXPECT_FALSE(object->HoldsDataInHandle());
+  EXPECT_TRUE(object->HasHandle());
+  EXPECT_TRUE(object->GetClassFlag());
+  EXPECT_EQ(Database::Resolve<KeepsData>(next), object.get());
+}
+
 // Owns children by pointer, as structures own their fields, and counts its destructions.
 class Owner : public Probe<ObjectKind::DataStructObject> {
  public:
