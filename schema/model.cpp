@@ -1,7 +1,6 @@
 #include "schema/model.h"
 
 #include <algorithm>
-#include <array>
 #include <cfloat>
 #include <cstdlib>
 #include <limits>
@@ -78,59 +77,30 @@ void DestroyOwned(ObjectPtr<T>& object, THandle handle) {
   object.reset();
 }
 
-// The live schema fields by number. The table is kept in pages that go when their last field
-// does, so it takes memory in proportion to the live fields (and a word per page of numbers ever
-// given out). It is never destroyed: fields that outlive static destruction still leave it.
-class FieldIdTable {
- public:
-  static FieldIdTable& Instance() {
-    static FieldIdTable* table = new FieldIdTable;
-    return *table;
-  }
-
-  uint32_t Enter(const CSchemaField& field) {
-    if (next_ > CSchemaField::kMaxFieldId) throw std::bad_alloc();
-    const size_t page = next_ / kPageSize;
-    if (page == pages_.size()) pages_.emplace_back();
-    if (!pages_[page]) pages_[page] = std::make_unique<Page>();
-    pages_[page]->fields[next_ % kPageSize] = &field;
-    ++pages_[page]->live;
-    return next_++;
-  }
-
-  void Leave(uint32_t id) noexcept {
-    std::unique_ptr<Page>& page = pages_[id / kPageSize];
-    page->fields[id % kPageSize] = nullptr;
-    if (--page->live == 0) page.reset();
-  }
-
-  const CSchemaField* Find(uint32_t id) const {
-    const size_t page = id / kPageSize;
-    return page < pages_.size() && pages_[page] ? pages_[page]->fields[id % kPageSize] : nullptr;
-  }
-
- private:
-  static constexpr size_t kPageSize = 1024;
-  struct Page {
-    std::array<const CSchemaField*, kPageSize> fields{};
-    size_t live = 0;
-  };
-
-  std::vector<std::unique_ptr<Page>> pages_;
-  uint32_t next_ = 1;
-};
-
 }  // namespace
 
 // ---- CSchemaField -----------------------------------------------------------------------------
 
-CSchemaField::CSchemaField()
-    : CPlainObject(ObjectKind::SchemaFieldObject), id_(FieldIdTable::Instance().Enter(*this)) {}
+CSchemaField::CSchemaField() : CPlainObject(ObjectKind::SchemaFieldObject), id_(EnterId(*this)) {}
 
-CSchemaField::~CSchemaField() { FieldIdTable::Instance().Leave(id_); }
+CSchemaField::~CSchemaField() { LeaveId(id_); }
 
-const CSchemaField* CSchemaField::FindById(uint32_t id) {
-  return FieldIdTable::Instance().Find(id);
+uint32_t CSchemaField::EnterId(const CSchemaField& field) {
+  if (nextId_ > kMaxFieldId) throw std::bad_alloc();
+  if (!idPages_) idPages_ = new std::vector<std::unique_ptr<IdPage>>;
+  const size_t page = nextId_ / kIdPageSize;
+  if (page == idPages_->size()) idPages_->emplace_back();
+  std::unique_ptr<IdPage>& entry = (*idPages_)[page];
+  if (!entry) entry = std::make_unique<IdPage>();
+  entry->fields[nextId_ % kIdPageSize] = &field;
+  ++entry->live;
+  return nextId_++;
+}
+
+void CSchemaField::LeaveId(uint32_t id) noexcept {
+  std::unique_ptr<IdPage>& page = (*idPages_)[id / kIdPageSize];
+  page->fields[id % kIdPageSize] = nullptr;
+  if (--page->live == 0) page.reset();
 }
 
 void CSchemaField::Initialize() {

@@ -4,6 +4,7 @@
 // loader and torn down by ClearSchema.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -95,7 +96,11 @@ class CSchemaField : public CPlainObject {
   static constexpr uint32_t kMaxFieldId = (uint32_t{1} << 30) - 1;
   uint32_t GetFieldId() const { return id_; }
   // The live schema field numbered id (in service or not); null for 0 and for a destroyed one.
-  static const CSchemaField* FindById(uint32_t id);
+  static const CSchemaField* FindById(uint32_t id) {
+    const size_t page = id / kIdPageSize;
+    if (!idPages_ || page >= idPages_->size() || !(*idPages_)[page]) return nullptr;
+    return (*idPages_)[page]->fields[id % kIdPageSize];
+  }
 
   void Initialize() override;
   void ReleaseChildren() override;
@@ -141,6 +146,20 @@ class CSchemaField : public CPlainObject {
 
  private:
   FieldRange& EnsureRange();
+
+  // The live fields by number, in pages that go when their last field does, so that the table
+  // takes memory in proportion to the live fields (and a word per page of numbers given out).
+  static constexpr size_t kIdPageSize = 1024;
+  struct IdPage {
+    std::array<const CSchemaField*, kIdPageSize> fields{};
+    size_t live = 0;
+  };
+  static uint32_t EnterId(const CSchemaField& field);
+  static void LeaveId(uint32_t id) noexcept;
+  // Made by the first field and never destroyed: fields that outlive static destruction still
+  // leave it.
+  static inline std::vector<std::unique_ptr<IdPage>>* idPages_ = nullptr;
+  static inline uint32_t nextId_ = 1;
 
   THandle customType_ = 0;
   std::string name_;
