@@ -73,20 +73,15 @@ class CDataObject {
   bool GetClassFlag() const { return classFlag_; }
   void SetClassFlag(bool value) { classFlag_ = value; }
 
-  // While an object has no handle, its class may keep kHandleBits bits of its own in the
-  // handle's place. When the object is then given a handle, TakeDataFromHandle is told the data
-  // first and must keep it elsewhere from then on.
-  bool HoldsDataInHandle() const { return dataInHandle_; }
-  // Expects HoldsDataInHandle.
-  uint64_t DataInHandle() const { return handle_; }
-  // Expects !HasHandle() and data <= kMaxHandle.
-  void KeepDataInHandle(uint64_t data) {
-    handle_ = data & kMaxHandle;
-    dataInHandle_ = 1;
-  }
-  // Throws std::bad_alloc, and the object is given no handle, when no memory is left to keep the
-  // data elsewhere. Never called on a class that keeps no data in the handle's place.
-  virtual void TakeDataFromHandle(uint64_t /*data*/) {}
+  // A class may keep kHandleBits bits of its own with the object: in the handle's place while the
+  // object has none, and beside its slot in the registry once it has one. Objects that a host
+  // seldom names by handle so keep a word without paying for it.
+  bool HasClassData() const { return dataInHandle_ || dataBeside_; }
+  // The data last set; 0 when none was.
+  uint64_t GetClassData() const;
+  // Expects data <= kMaxHandle. Throws std::bad_alloc, with nothing changed, when the object has
+  // a handle and no memory is left beside it.
+  void SetClassData(uint64_t data);
 
  private:
   friend class ObjectRegistry;
@@ -99,6 +94,7 @@ class CDataObject {
   uint64_t instated_ : 1 = 0;
   uint64_t classFlag_ : 1 = 0;
   uint64_t dataInHandle_ : 1 = 0;  // handle_ holds the class's data, not a handle
+  uint64_t dataBeside_ : 1 = 0;    // the registry holds the class's data beside the slot
 };
 
 // A new object of class T in the arena (the shared one when arena is null), not yet registered.

@@ -49,14 +49,40 @@ void ObjectRegistry::GiveHandle(CDataObject& object) {
     }
     page->slots.fill(nullptr);
   }
-  if (object.dataInHandle_) {
-    object.TakeDataFromHandle(object.handle_);
-    object.dataInHandle_ = 0;
+  if (object.dataInHandle_ && !page->data) {
+    page->data = std::make_unique<std::array<uint64_t, kPageSlots>>();
   }
   ++nextHandle_;
+  if (object.dataInHandle_) {
+    (*page->data)[handle & (kPageSlots - 1)] = object.handle_;
+    object.dataInHandle_ = 0;
+    object.dataBeside_ = 1;
+  }
   object.handle_ = handle & CDataObject::kMaxHandle;
   page->slots[handle & (kPageSlots - 1)] = &object;
   ++page->live;
+}
+
+uint64_t CDataObject::GetClassData() const {
+  if (dataInHandle_) return handle_;
+  if (!dataBeside_) return 0;
+  // The page and its data go only once no object of the page is registered any more.
+  const ObjectRegistry::Page* page = ObjectRegistry::Instance().PageOf(handle_);
+  return page && page->data ? (*page->data)[handle_ & (ObjectRegistry::kPageSlots - 1)] : 0;
+}
+
+void CDataObject::SetClassData(uint64_t data) {
+  if (!HasHandle()) {
+    handle_ = data & kMaxHandle;
+    dataInHandle_ = 1;
+    return;
+  }
+  ObjectRegistry::Page* page = ObjectRegistry::Instance().PageOf(handle_);
+  if (!page) return;  // a handle whose slot is gone names nothing to keep data for
+  if (!page->data)
+    page->data = std::make_unique<std::array<uint64_t, ObjectRegistry::kPageSlots>>();
+  (*page->data)[handle_ & (ObjectRegistry::kPageSlots - 1)] = data;
+  dataBeside_ = 1;
 }
 
 THandle CDataObject::HandleOnDemand() const {
@@ -116,6 +142,7 @@ void ObjectRegistry::EmptySlot(THandle handle) {
 void ObjectRegistry::RetireIfEmpty(THandle index) {
   std::unique_ptr<Page>& page = pages_[index];
   if (page && page->live == 0 && (nextHandle_ >> kPageBits) > index) {
+    page->data.reset();
     page->nextSpare = std::move(sparePages_);
     sparePages_ = std::move(page);
   }

@@ -102,6 +102,8 @@ class ObjectRegistry {
   static constexpr THandle kPageSlots = THandle{1} << kPageBits;
   struct Page {
     std::array<CDataObject*, kPageSlots> slots;
+    // Class data beside the slots (CDataObject::SetClassData), made when first needed.
+    std::unique_ptr<std::array<uint64_t, kPageSlots>> data;
     THandle live = 0;                 // slots holding an object
     std::unique_ptr<Page> nextSpare;  // the next emptied page, while this one is spare
   };
@@ -111,9 +113,9 @@ class ObjectRegistry {
   void Enter(CDataObject& object, bool createOutOfService);
   // Initializes the object and instates it unless createOutOfService.
   static void StartLifecycle(CDataObject& object, bool createOutOfService);
-  // Gives the object the next handle and fills its slot; throws std::bad_alloc, with nothing
-  // changed, when no memory is left for the slot or for the data the object keeps in the
-  // handle's place (CDataObject::TakeDataFromHandle), or no handle is left.
+  // Gives the object the next handle and fills its slot, moving the class data it keeps in the
+  // handle's place beside the slot; throws std::bad_alloc, with nothing changed, when no memory
+  // is left for the slot or the data, or no handle is left.
   void GiveHandle(CDataObject& object);
   friend class CDataObject;
   // The page holding the handle's slot; null when no object of that page is alive.

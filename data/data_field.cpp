@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 #include "base/log.h"
 #include "data/data_record.h"
@@ -42,38 +41,11 @@ ObjectPtr<CDataField> Create(const CSchemaField& schema, bool outOfService, Obje
       ObjectRegistry::Instance().AdoptObject(MakeObject<Field>(arena, schema), outOfService));
 }
 
-// The parents of the fields that have a handle. Never destroyed, so that fields destroyed during
-// static destruction still find it.
-std::unordered_map<const CDataField*, THandle>& ParentsOfHandledFields() {
-  static auto* parents = new std::unordered_map<const CDataField*, THandle>;
-  return *parents;
-}
-
 }  // namespace
 
-CDataField::~CDataField() {
-  if (HasHandle()) ParentsOfHandledFields().erase(this);
-}
+THandle CDataField::GetParentHandle() const { return HasClassData() ? GetClassData() : kNoParent; }
 
-THandle CDataField::GetParentHandle() const {
-  if (HoldsDataInHandle()) return DataInHandle();
-  if (!HasHandle()) return kNoParent;
-  const auto& parents = ParentsOfHandledFields();
-  const auto found = parents.find(this);
-  return found != parents.end() ? found->second : kNoParent;
-}
-
-void CDataField::SetParentHandle(THandle parent) {
-  if (HasHandle()) {
-    ParentsOfHandledFields()[this] = parent;
-  } else {
-    KeepDataInHandle(parent);
-  }
-}
-
-void CDataField::TakeDataFromHandle(uint64_t parent) {
-  ParentsOfHandledFields().insert_or_assign(this, parent);
-}
+void CDataField::SetParentHandle(THandle parent) { SetClassData(parent); }
 
 void CDataField::SetDirty(bool dirty) {
   SetClassFlag(dirty);

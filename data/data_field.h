@@ -201,9 +201,11 @@ class CDataField : public CPlainObject {
   virtual void ElementErased(size_t /*position*/) {}
   virtual void ElementsSwapped(size_t /*first*/, size_t /*second*/) {}
 
-  // kNoParent until a structure enters the field in its table.
+  // kNoParent until a structure enters the field in its table. Kept as the object's class data,
+  // which costs a field nothing until it is given a handle.
   THandle GetParentHandle() const;
-  // Set by the structure that enters the field in its table, to its own handle.
+  // Set by the structure that enters the field in its table, to its own handle. Throws
+  // std::bad_alloc, with nothing changed, when the field has a handle and no memory is left.
   void SetParentHandle(THandle parent);
   bool IsDirty() const { return GetClassFlag(); }
   // Sets the flag and passes it on to the parent structure when that is in service.
@@ -233,7 +235,6 @@ class CDataField : public CPlainObject {
 
  protected:
   CDataField() : CPlainObject(ObjectKind::DataFieldObject) {}
-  ~CDataField() override;
 
   // The schema field's number (CSchemaField::GetFieldId) above the ElementLimit's two bits: a
   // word the derived class keeps where its elements would leave padding.
@@ -246,10 +247,6 @@ class CDataField : public CPlainObject {
  private:
   static constexpr unsigned kLimitBits = 2;
   static_assert(Schema::CSchemaField::kMaxFieldId <= UINT32_MAX >> kLimitBits);
-
-  // The parent's handle is kept in the handle's place while the field has none (most fields are
-  // never named by handle), and in a table beside once it has one.
-  void TakeDataFromHandle(uint64_t parent) override;
 };
 
 // A field whose elements are of kind K.

@@ -168,39 +168,36 @@ TEST(ObjectRegistry, HeaderPartsChangeIndependently) {
   EXPECT_EQ(Database::Resolve<Enum>(handle), object.get());
 }
 
-// An object without a handle may keep data of its own in the handle's place. Giving it a handle
-// hands the data over first; when keeping it elsewhere fails, no handle is given and the data
-// stays where it was.
-TEST(ObjectRegistry, DataKeptInTheHandlesPlaceIsHandedOverFirst) {
+// Class data stays with its object whether the object has a handle or is given one later, and
+// whatever else lives on the object's page of the table: pages are filled, emptied and reused.
+TEST(ObjectRegistry, ClassDataStaysWithItsObject) {
   struct KeepsData : Field {
-    using CDataObject::DataInHandle;
-    using CDataObject::HoldsDataInHandle;
-    using CDataObject::KeepDataInHandle;
-    void TakeDataFromHandle(uint64_t data) override {
-      if (failsToKeep) throw std::bad_alloc();
-      kept = data;
-    }
-    bool failsToKeep = true;
-    uint64_t kept = 0;
+    using CDataObject::GetClassData;
+    using CDataObject::HasClassData;
+    using CDataObject::SetClassData;
   };
   constexpr uint64_t kData = CDataObject::kMaxHandle - 5;
-  ObjectPtr<KeepsData> object(Registry().AdoptObject(std::make_unique<KeepsData>()));
-  object->KeepDataInHandle(kData);
-  object->SetClassFlag(true);
-  EXPECT_FALSE(object->HasHandle());
-  const THandle next = Registry().NextHandle();
-  EXPECT_THROW(object->GetHandle(), std::bad_alloc);
-  EXPECT_TRUE(object->HoldsDataInHandle());
-  EXPECT_EQ(object->DataInHandle(), kData);
-  EXPECT_EQ(Registry().NextHandle(), next);
-
-  object->failsToKeep = false;
-  EXPECT_EQ(object->GetHandle(), next);
-  EXPECT_EQ(object->kept, kData);
-  EXPECT_FALSE(object->HoldsDataInHandle());
-  EXPECT_TRUE(object->HasHandle());
-  EXPECT_TRUE(object->GetClassFlag());
-  EXPECT_EQ(Database::Resolve<KeepsData>(next), object.get());
+  for (int round = 0; round < 3; ++round) {
+    std::vector<ObjectPtr<KeepsData>> objects;
+    for (uint64_t i = 0; i < 5000; ++i) {
+      objects.emplace_back(Registry().AdoptObject(std::make_unique<KeepsData>()));
+      if (i % 3 == 0) objects.back()->GetHandle();
+      if (i % 5 != 0) objects.back()->SetClassData(kData - i);
+      if (i % 3 == 1) objects.back()->GetHandle();
+    }
+    for (uint64_t i = 0; i < objects.size(); ++i) {
+      KeepsData& object = *objects[i];
+      EXPECT_EQ(object.HasClassData(), i % 5 != 0) << i;
+      EXPECT_EQ(object.GetClassData(), i % 5 != 0 ? kData - i : 0) << i;
+      EXPECT_EQ(object.HasHandle(), i % 3 != 2) << i;
+      if (object.HasHandle()) {
+        EXPECT_EQ(Database::ResolveAnyState<KeepsData>(object.GetHandle()), &object) << i;
+      }
+    }
+    objects[7]->SetClassData(1);
+    EXPECT_EQ(objects[7]->GetClassData(), 1u);
+    EXPECT_EQ(objects[8]->GetClassData(), kData - 8);
+  }
 }
 
 // Owns children by pointer, as structures own their fields, and counts its destructions.
