@@ -78,15 +78,25 @@ class CDataObject {
   // seldom names by handle so keep a word without paying for it.
   bool HasClassData() const { return dataInHandle_ || dataBeside_; }
   // The data last set; 0 when none was.
-  uint64_t GetClassData() const;
+  uint64_t GetClassData() const { return dataInHandle_ ? handle_ : ClassDataBeside(); }
   // Expects data <= kMaxHandle. Throws std::bad_alloc, with nothing changed, when the object has
   // a handle and no memory is left beside it.
-  void SetClassData(uint64_t data);
+  void SetClassData(uint64_t data) {
+    if (HasHandle()) {
+      SetClassDataBeside(data);
+    } else {
+      handle_ = data & kMaxHandle;
+      dataInHandle_ = 1;
+    }
+  }
 
  private:
   friend class ObjectRegistry;
 
   THandle HandleOnDemand() const;
+  // The class data of an object with a handle.
+  uint64_t ClassDataBeside() const;
+  void SetClassDataBeside(uint64_t data);
 
   // The handle, kind and flags share one word: a database holds millions of objects.
   uint64_t handle_ : kHandleBits = 0;

@@ -63,20 +63,14 @@ void ObjectRegistry::GiveHandle(CDataObject& object) {
   ++page->live;
 }
 
-uint64_t CDataObject::GetClassData() const {
-  if (dataInHandle_) return handle_;
+uint64_t CDataObject::ClassDataBeside() const {
   if (!dataBeside_) return 0;
   // The page and its data go only once no object of the page is registered any more.
   const ObjectRegistry::Page* page = ObjectRegistry::Instance().PageOf(handle_);
   return page && page->data ? (*page->data)[handle_ & (ObjectRegistry::kPageSlots - 1)] : 0;
 }
 
-void CDataObject::SetClassData(uint64_t data) {
-  if (!HasHandle()) {
-    handle_ = data & kMaxHandle;
-    dataInHandle_ = 1;
-    return;
-  }
+void CDataObject::SetClassDataBeside(uint64_t data) {
   ObjectRegistry::Page* page = ObjectRegistry::Instance().PageOf(handle_);
   if (!page) return;  // a handle whose slot is gone names nothing to keep data for
   if (!page->data)

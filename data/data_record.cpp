@@ -87,6 +87,15 @@ void CDataRecord::RemovePointableStructure(THandle handle) {
   }
 }
 
+void CDataRecord::ResolvePointableReferences() {
+  ResolveOwnReferences();
+  for (const THandle handle : pointableStructures_) {
+    if (CDataStruct* structure = ResolveAnyState<CDataStruct>(handle)) {
+      structure->ResolveOwnReferences();
+    }
+  }
+}
+
 void CDataRecord::RegisterPointables(CDataRecord& record) {
   if (&record != this) {
     CDataStruct::RegisterPointables(record);

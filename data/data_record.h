@@ -68,6 +68,9 @@ class CDataRecord final : public CDataStruct {
   // With the record itself: rebuilds the list from the owned tree, depth first, parent before
   // its children. With another record: adds this record's tree to that one's list.
   void RegisterPointables(CDataRecord& record) override;
+  // ResolveReferences through the pointable list instead of a walk of the tree: for a record whose
+  // list was rebuilt since its structures last changed, as after reading it.
+  void ResolvePointableReferences();
 
  private:
   CompactText name_;

@@ -458,13 +458,15 @@ void CDataStruct::RestoreTree(const TreeState& state) {
 }
 
 void CDataStruct::ResolveReferences() {
-  ForEachInTree([](CDataStruct& structure) {
-    for (const FieldEntry& entry : structure.fields_) {
-      if (entry.field->GetElementKind() == ElementKind::RecordHandle) {
-        static_cast<CDataField_Reference&>(*entry.field).ResolvePending();
-      }
+  ForEachInTree([](CDataStruct& structure) { structure.ResolveOwnReferences(); });
+}
+
+void CDataStruct::ResolveOwnReferences() {
+  for (const FieldEntry& entry : fields_) {
+    if (entry.field->GetElementKind() == ElementKind::RecordHandle) {
+      static_cast<CDataField_Reference&>(*entry.field).ResolvePending();
     }
-  });
+  }
 }
 
 bool CDataStruct::PassDetached(THandle handle, CDataStruct& to) {

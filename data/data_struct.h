@@ -191,6 +191,8 @@ class CDataStruct : public CDataObject {
   void ResolveWeakPointers();
   // Resolves the pending record hashes of every reference in the owned tree.
   void ResolveReferences();
+  // The same for this structure's own fields alone.
+  void ResolveOwnReferences();
 
  protected:
   explicit CDataStruct(ObjectKind kind);

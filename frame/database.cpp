@@ -200,7 +200,7 @@ bool CDatabase::Load(FileLoader loader, FileSizer sizer, ProgressCallback progre
   // Handles are never reused: a noted handle names its record still, or nothing when the record
   // is gone.
   for (const THandle handle : pendingReferenceRecords_) {
-    if (auto* record = ResolveAnyState<CDataRecord>(handle)) record->ResolveReferences();
+    if (auto* record = ResolveAnyState<CDataRecord>(handle)) record->ResolvePointableReferences();
   }
   pendingReferenceRecords_.clear();
 

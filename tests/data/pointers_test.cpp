@@ -160,4 +160,52 @@ TEST_F(Pointers, PointableListIsDepthFirstAndHoldsAStructureStoredTwiceOnce) {
   }
 }
 
+constexpr const char* kLinkSchema =
+    "struct Link { Node & to; Link @ [] more; };\n"
+    "record Node { Node & to; Link link; Link @ [] links; };";
+
+class References : public DataFixture {
+ protected:
+  void SetUp() override { UseSchema(kLinkSchema); }
+};
+
+// A reference resolves at every depth of its record, whether the tree is walked or the record's
+// pointable list is read.
+TEST_F(References, ResolveAtEveryDepthThroughTheTreeOrThePointableList) {
+  for (const bool throughList : {false, true}) {
+    SCOPED_TRACE(throughList);
+    const std::string hash = throughList ? "list" : "tree";
+    const CDataRecord& target =
+        ReadRecord("T" + hash, "<T __type=\"Node\" __hash=\"" + hash + "\"/>");
+    const std::string to = "to=\"" + hash + "\"";
+    CDataRecord& node =
+        ReadRecord("N" + hash, "<N __type=\"Node\" " + to + "><link " + to + "><more><Link " + to +
+                                   "/></more></link><links><Link " + to + "><more><Link " + to +
+                                   "/></more></Link></links></N>");
+    const CDataStruct* link = Child(node, "link");
+    const CDataStruct* listed = Child(node, "links");
+    ASSERT_TRUE(link && listed);
+    const std::vector<const CDataStruct*> holders = {&node, link, Child(*link, "more"), listed,
+                                                     Child(*listed, "more")};
+    const auto stored = [&] {
+      std::vector<THandle> handles;
+      for (const CDataStruct* holder : holders) {
+        handles.push_back(
+            holder ? Database::FieldAs<Database::ElementKind::RecordHandle>(holder->FindField("to"))
+                         ->Values()
+                         .Get(0)
+                   : 1);
+      }
+      return handles;
+    };
+    EXPECT_EQ(stored(), std::vector<THandle>(holders.size(), 0)) << "pending until resolved";
+    if (throughList) {
+      node.ResolvePointableReferences();
+    } else {
+      node.ResolveReferences();
+    }
+    EXPECT_EQ(stored(), std::vector<THandle>(holders.size(), target.GetHandle()));
+  }
+}
+
 }  // namespace
