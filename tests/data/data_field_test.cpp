@@ -88,47 +88,43 @@ TEST(DataField, AFieldWithoutParentOrSchemaIsLogged) {
 }
 
 TEST(DataField, TheLimitFollowsTheSchemaField) {
+  using Database::ElementLimit;
   const struct {
-    const char* name;
-    Database::ElementLimit limit;
+    ElementLimit limit;
     uint64_t fixedSize;
     uint64_t expected;
   } kCases[] = {
-      {"one element at first", Database::ElementLimit::Single, 7, 1},
-      {"the schema's fixed length", Database::ElementLimit::FixedLength, 7, 7},
-      {"a fixed length beyond the bound", Database::ElementLimit::FixedLength,
-       Schema::kMaxDefaultElements + 1, Schema::kMaxDefaultElements},
-      {"a dynamic array read", Database::ElementLimit::ReadDynamic, 0, CDataField::kReadDynamicMax},
-      {"a dynamic array built from defaults", Database::ElementLimit::DefaultsDynamic, 0,
-       CDataField::kDefaultsDynamicMax}};
+      {ElementLimit::Single, 7, 1},
+      {ElementLimit::FixedLength, 7, 7},
+      {ElementLimit::FixedLength, Schema::kMaxDefaultElements + 1, Schema::kMaxDefaultElements},
+      {ElementLimit::ReadDynamic, 0, CDataField::kReadDynamicMax},
+      {ElementLimit::DefaultsDynamic, 0, CDataField::kDefaultsDynamicMax}};
   for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(static_cast<int>(c.limit));
     Standalone value(FieldType::Int32);
     value.schema->SetFixedArraySize(c.fixedSize);
-    if (c.limit != Database::ElementLimit::Single) value.field->SetLimit(c.limit);
+    if (c.limit != ElementLimit::Single) value.field->SetLimit(c.limit);
     EXPECT_EQ(value.field->GetMaxCount(), c.expected);
     EXPECT_EQ(value.field->GetSchema(), value.schema.get());
     // Out of service, then gone: a fixed array takes nothing more.
     Database::ObjectRegistry::Instance().UninstateObject(*value.schema);
     EXPECT_EQ(value.field->GetSchema(), nullptr);
     value.schema.reset();
-    EXPECT_EQ(value.field->GetMaxCount(),
-              c.limit == Database::ElementLimit::FixedLength ? 0 : c.expected);
+    EXPECT_EQ(value.field->GetMaxCount(), c.limit == ElementLimit::FixedLength ? 0 : c.expected);
   }
 }
 
+// Enough schema fields to fill and empty whole pages of numbers.
 TEST(DataField, SchemaFieldNumbersAreNeverGivenTwice) {
-  // Enough fields to fill and empty whole pages of numbers.
   std::vector<ObjectPtr<CSchemaField>> schemas(3000);
   for (auto& schema : schemas) schema.reset(CreateObject<CSchemaField>());
-  std::vector<uint32_t> ids;
-  for (const auto& schema : schemas) ids.push_back(schema->GetFieldId());
+  const uint32_t first = schemas.front()->GetFieldId(), last = schemas.back()->GetFieldId();
   ObjectPtr<CSchemaField> kept = std::move(schemas[1500]);
   schemas.clear();
   const ObjectPtr<CSchemaField> later(CreateObject<CSchemaField>());
-  EXPECT_GT(later->GetFieldId(), ids.back());
-  for (size_t i = 0; i < ids.size(); ++i) {
-    EXPECT_EQ(CSchemaField::FindById(ids[i]), i == 1500 ? kept.get() : nullptr) << i;
+  EXPECT_GT(later->GetFieldId(), last);
+  for (uint32_t id = first; id <= last; ++id) {
+    EXPECT_EQ(CSchemaField::FindById(id), id == kept->GetFieldId() ? kept.get() : nullptr) << id;
   }
   EXPECT_EQ(CSchemaField::FindById(later->GetFieldId()), later.get());
   EXPECT_EQ(CSchemaField::FindById(0), nullptr);

@@ -123,25 +123,5 @@ TEST_F(DataStruct, ParentLinksAndOwnership) {
   EXPECT_NE(Resolve<CDataStruct>(child->GetHandle()), nullptr);
 }
 
-// A field keeps its parent's handle in place of its own until it is given one; either way it
-// names its parent, and so does a field built later in the memory of a destroyed one.
-TEST_F(DataStruct, FieldsNameTheirParentWithOrWithoutAHandle) {
-  for (size_t round = 0; round < 3; ++round) {
-    ObjectPtr<CDataRecord> record = CDataRecord::Create();
-    record->BuildDefaultTree(DB_SchemaStruct("Defaults"));
-    ASSERT_GT(record->GetFieldCount(), 10u);
-    for (size_t i = 0; i < record->GetFieldCount(); ++i) {
-      const std::string name = record->GetFieldName(i);
-      SCOPED_TRACE(testing::Message() << "round " << round << ", field " << name);
-      CDataField& field = record->GetField(i);
-      if ((i + round) % 2 == 1) {
-        EXPECT_EQ(Resolve<CDataField>(field.GetHandle()), &field);
-      }
-      EXPECT_EQ(field.GetParentHandle(), record->GetHandle());
-      ASSERT_NE(field.GetName(), nullptr);
-      EXPECT_EQ(*field.GetName(), name);
-    }
-  }
-}
 
 }  // namespace

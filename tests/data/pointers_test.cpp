@@ -29,6 +29,13 @@ constexpr const char* kShip = R"(<S __type="Ship" target="parts[2].stats" other=
     <others><Record Value="hb"/><Record Value="nope"/><Record/></others>
     <pair><Record Value="ha"/></pair></S>)";
 
+// The handle stored in element index of a reference field, without resolving.
+THandle Stored(const CDataStruct& holder, const char* field, size_t index) {
+  return Database::FieldAs<Database::ElementKind::RecordHandle>(holder.FindField(field))
+      ->Values()
+      .Get(index);
+}
+
 class Pointers : public DataFixture {
  protected:
   void SetUp() override { UseSchema(kShipSchema); }
@@ -36,12 +43,6 @@ class Pointers : public DataFixture {
     CDataRecord& ship = ReadRecord("S", kShip);
     Log().Clear();
     return ship;
-  }
-  // The handle stored in element index of a reference field, without resolving.
-  static THandle Stored(const CDataRecord& record, const char* field, size_t index) {
-    return Database::FieldAs<Database::ElementKind::RecordHandle>(record.FindField(field))
-        ->Values()
-        .Get(index);
   }
 };
 
@@ -164,47 +165,31 @@ constexpr const char* kLinkSchema =
     "struct Link { Node & to; Link @ [] more; };\n"
     "record Node { Node & to; Link link; Link @ [] links; };";
 
-class References : public DataFixture {
- protected:
-  void SetUp() override { UseSchema(kLinkSchema); }
-};
+using References = DataFixture;
 
 // A reference resolves at every depth of its record, whether the tree is walked or the record's
 // pointable list is read.
 TEST_F(References, ResolveAtEveryDepthThroughTheTreeOrThePointableList) {
-  for (const bool throughList : {false, true}) {
-    SCOPED_TRACE(throughList);
-    const std::string hash = throughList ? "list" : "tree";
-    const CDataRecord& target =
-        ReadRecord("T" + hash, "<T __type=\"Node\" __hash=\"" + hash + "\"/>");
-    const std::string to = "to=\"" + hash + "\"";
+  UseSchema(kLinkSchema);
+  for (const std::string hash : {"tree", "list"}) {
+    SCOPED_TRACE(hash);
+    const THandle target =
+        ReadRecord("T" + hash, R"(<T __type="Node" __hash=")" + hash + "\"/>").GetHandle();
+    const std::string to = " to=\"" + hash + "\"";
     CDataRecord& node =
-        ReadRecord("N" + hash, "<N __type=\"Node\" " + to + "><link " + to + "><more><Link " + to +
-                                   "/></more></link><links><Link " + to + "><more><Link " + to +
+        ReadRecord("N" + hash, "<N __type=\"Node\"" + to + "><link" + to + "><more><Link" + to +
+                                   "/></more></link><links><Link" + to + "><more><Link" + to +
                                    "/></more></Link></links></N>");
-    const CDataStruct* link = Child(node, "link");
-    const CDataStruct* listed = Child(node, "links");
-    ASSERT_TRUE(link && listed);
-    const std::vector<const CDataStruct*> holders = {&node, link, Child(*link, "more"), listed,
-                                                     Child(*listed, "more")};
-    const auto stored = [&] {
-      std::vector<THandle> handles;
-      for (const CDataStruct* holder : holders) {
-        handles.push_back(
-            holder ? Database::FieldAs<Database::ElementKind::RecordHandle>(holder->FindField("to"))
-                         ->Values()
-                         .Get(0)
-                   : 1);
-      }
-      return handles;
+    const CDataStruct *link = Child(node, "link"), *listed = Child(node, "links");
+    ASSERT_TRUE(link && listed && Child(*link, "more") && Child(*listed, "more"));
+    const CDataStruct* holders[] = {&node, link, Child(*link, "more"), listed,
+                                    Child(*listed, "more")};
+    const auto stored = [&](THandle expected) {
+      for (const CDataStruct* holder : holders) EXPECT_EQ(Stored(*holder, "to", 0), expected);
     };
-    EXPECT_EQ(stored(), std::vector<THandle>(holders.size(), 0)) << "pending until resolved";
-    if (throughList) {
-      node.ResolvePointableReferences();
-    } else {
-      node.ResolveReferences();
-    }
-    EXPECT_EQ(stored(), std::vector<THandle>(holders.size(), target.GetHandle()));
+    stored(0);  // pending until resolved
+    hash == "list" ? node.ResolvePointableReferences() : node.ResolveReferences();
+    stored(target);
   }
 }
 
