@@ -123,5 +123,4 @@ TEST_F(DataStruct, ParentLinksAndOwnership) {
   EXPECT_NE(Resolve<CDataStruct>(child->GetHandle()), nullptr);
 }
 
-
 }  // namespace
