@@ -118,7 +118,9 @@ void CDatabase::NoteLoading(const char* path) {
   std::snprintf(loadingPath_.data(), loadingPath_.size(), "%s", path);
 }
 
-void CDatabase::NotePendingReferences() { readRecordHasPending_ = loadingRecords_; }
+void CDatabase::NotePendingReferences() {
+  if (loadingRecords_) readRecordHasPending_ = true;
+}
 
 ObjectArena* CDatabase::RecordArena() {
   if (!arena_) arena_ = ObjectArena::Create();
