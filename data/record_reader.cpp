@@ -382,6 +382,7 @@ void ElementReader<Dom>::ReadArrayField(CDataStruct& self, const CSchemaField& s
   field.ReserveElements(static_cast<size_t>(
       fixedLength != 0 ? fixedLength
                        : std::min(CountEntries<Dom>(lists.first), CDataField::kReadDynamicMax)));
+  const uint64_t maxCount = field.GetMaxCount();
   uint64_t taken = 0;
   for (Element list = lists.first; list; list = lists.Next(list, name)) {
     for (Element entry = Dom::FirstChild(list); entry; entry = Dom::NextSibling(entry)) {
@@ -398,11 +399,11 @@ void ElementReader<Dom>::ReadArrayField(CDataStruct& self, const CSchemaField& s
         ReadStructEntry(self, schema, field, entry);
       } else if (weak) {
         auto& pointer = static_cast<CDataField_WeakPointer&>(field);
-        if (index < pointer.GetMaxCount()) pointer.SetUnresolved(value ? value : "", index);
+        if (index < maxCount) pointer.SetUnresolved(value ? value : "", index);
       } else if (reference) {
         // An entry without a hash names no record; it still holds its place.
         auto& references = static_cast<CDataField_Reference&>(field);
-        if (index >= references.GetMaxCount()) continue;
+        if (index >= maxCount) continue;
         if (value) {
           references.SetPendingHash(index, value);
         } else {
