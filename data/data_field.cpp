@@ -58,7 +58,7 @@ const Schema::CSchemaField* CDataField::GetSchema() const {
 }
 
 uint64_t CDataField::GetMaxCount() const {
-  switch (static_cast<ElementLimit>(GetFieldWord() & ((1u << kLimitBits) - 1))) {
+  switch (static_cast<ElementLimit>(GetFieldWord() & kLimitMask)) {
     case ElementLimit::Single:
       return 1;
     case ElementLimit::FixedLength: {
@@ -74,8 +74,7 @@ uint64_t CDataField::GetMaxCount() const {
 }
 
 void CDataField::SetLimit(ElementLimit limit) {
-  const uint32_t mask = (1u << kLimitBits) - 1;
-  SetFieldWord((GetFieldWord() & ~mask) | static_cast<uint32_t>(limit));
+  SetFieldWord((GetFieldWord() & ~kLimitMask) | static_cast<uint32_t>(limit));
 }
 
 const std::string* CDataField::GetName() const {

@@ -246,6 +246,7 @@ class CDataField : public CPlainObject {
 
  private:
   static constexpr unsigned kLimitBits = 2;
+  static constexpr uint32_t kLimitMask = (1u << kLimitBits) - 1;
   static_assert(Schema::CSchemaField::kMaxFieldId <= UINT32_MAX >> kLimitBits);
 };
 
